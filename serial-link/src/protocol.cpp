@@ -1,0 +1,161 @@
+#include "protocol.h"
+
+#include "utils.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+int auth_level = 6;
+
+namespace {
+
+constexpr long FRAME_SIZE = sizeof(link_frame);
+
+bool is_big_endian_host() {
+    const uint32_t probe = 1;
+    unsigned char first;
+    std::memcpy(&first, &probe, 1);
+    return first == 0;
+}
+
+uint32_t to_from_wire(uint32_t value) {
+    return is_big_endian_host() ? value : reverse_bytes(value);
+}
+
+// A received name matches only as NUL-terminated text inside its 256 bytes.
+bool name_equals(const link_frame* frame, const char* expected) {
+    const void* end = std::memchr(frame->name, '\0', sizeof(frame->name));
+    return end != nullptr && std::strcmp(frame->name, expected) == 0;
+}
+
+void copy_bounded(char* field, size_t size, const char* text) {
+    const size_t length = strnlen(text, size - 1);
+    std::memcpy(field, text, length);
+    std::memset(field + length, 0, size - length);
+}
+
+std::string read_bounded(const char* field, size_t size) {
+    return std::string(field, strnlen(field, size));
+}
+
+} // namespace
+
+void frame_init(link_frame* frame, uint32_t command, const char* name) {
+    std::memset(frame, 0, sizeof(*frame));
+    frame->command = command;
+    frame->payload_kind = PAYLOAD_TEXT;
+    copy_bounded(frame->name, sizeof(frame->name), name);
+}
+
+void frame_set_text(link_frame* frame, const char* text) {
+    frame->payload_kind = PAYLOAD_TEXT;
+    copy_bounded(frame->payload.text, sizeof(frame->payload.text), text);
+}
+
+std::string frame_name(const link_frame* frame) {
+    return read_bounded(frame->name, sizeof(frame->name));
+}
+
+std::string frame_text(const link_frame* frame) {
+    return read_bounded(frame->payload.text, sizeof(frame->payload.text));
+}
+
+int send_command(const link_frame* frame) {
+    link_frame wire;
+    std::memcpy(&wire, frame, sizeof(wire));
+    wire.payload_kind = to_from_wire(frame->payload_kind);
+    wire.command = to_from_wire(frame->command);
+    if (frame->payload_kind == PAYLOAD_NUMBER)
+        wire.payload.number =
+            static_cast<int32_t>(to_from_wire(static_cast<uint32_t>(frame->payload.number)));
+    const ssize_t written = write(serial_device, &wire, sizeof(wire));
+    if (written == FRAME_SIZE)
+        return 1;
+    std::printf("serial_link::protocol::send_command %ld bytes expected, %d bytes written\n",
+                FRAME_SIZE, static_cast<int>(written));
+    return 0;
+}
+
+int recv_command(link_frame* frame) {
+    char* bytes = reinterpret_cast<char*>(frame);
+    long count = 0;
+    ssize_t got;
+    do {
+        got = read(serial_device, bytes + count, FRAME_SIZE - count);
+        if (got > 0)
+            count += got;
+    } while (got > 0 && count < FRAME_SIZE);
+    if (count != FRAME_SIZE) {
+        std::printf("serial_link::protocol::recv_command %ld bytes expected, %d bytes read\n",
+                    FRAME_SIZE, static_cast<int>(count));
+        return 0;
+    }
+    frame->payload_kind = to_from_wire(frame->payload_kind);
+    frame->command = to_from_wire(frame->command);
+    if (frame->payload_kind == PAYLOAD_NUMBER)
+        frame->payload.number =
+            static_cast<int32_t>(to_from_wire(static_cast<uint32_t>(frame->payload.number)));
+    return 1;
+}
+
+int recv_command_safe(link_frame* frame, const char* name, int attempts) {
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (recv_command(frame) && name_equals(frame, name))
+            return 1;
+    }
+    return 0;
+}
+
+int recv_command_safer(link_frame* frame, uint32_t command, const char* name, int attempts) {
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        frame->command = CMD_NONE;
+        if (recv_command(frame) && frame->command == command && name_equals(frame, name))
+            return 1;
+    }
+    return 0;
+}
+
+int establish_link() {
+    const int32_t r = std::rand();
+    auth_level = 5;
+
+    link_frame transmit;
+    frame_init(&transmit, CMD_LOOPBACK, "LOOPBACKTEST");
+    transmit.payload_kind = PAYLOAD_NUMBER;
+    transmit.payload.number = r;
+    send_command(&transmit);
+
+    link_frame receive;
+    std::memset(&receive, 0, sizeof(receive));
+    receive.payload.number = 0;
+
+    if (r != 0) {
+        do {
+            if (!recv_command_safe(&receive, "LOOPBACKTEST", 10))
+                return 0;
+            if (receive.command == CMD_LOOPBACK_WAIT) {
+                send_command(&transmit);
+            } else if (receive.command == CMD_LOOPBACK) {
+                if (receive.payload.number != r) {
+                    std::printf("\nLoopback test: Got %d, expected %d\n", receive.payload.number,
+                                r);
+                    send_command(&transmit);
+                }
+            } else {
+                std::printf("something's totally wrong here!\n");
+                std::printf("recieved command: %d\n", static_cast<int>(receive.command));
+                std::printf("device filename: %s\n", frame_name(&receive).c_str());
+            }
+        } while (receive.payload.number != r);
+    }
+
+    frame_init(&transmit, CMD_MESSAGE, "LOOPBACK_FINISHED");
+    frame_set_text(&transmit, "Loopback test passed, master and slave synced. Link established.\n");
+    send_command(&transmit);
+    recv_command_safe(&receive, "LOOPBACK_FINISHED", 20);
+
+    std::fflush(stdout);
+    return 1;
+}

@@ -1,0 +1,51 @@
+// Command frames exchanged with the device and the loopback handshake.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// One frame on the wire: exactly 444 bytes, the two 32-bit fields (and a number payload)
+// big-endian. In memory every frame is kept in host byte order.
+struct link_frame {
+    uint32_t command;
+    char name[256];
+    uint32_t payload_kind; // PAYLOAD_NUMBER, anything else is text
+    union {
+        int32_t number;
+        char text[180];
+    } payload;
+};
+static_assert(sizeof(link_frame) == 444, "a frame is 444 bytes on the wire");
+
+enum : uint32_t {
+    CMD_WRITE_FILE = 0,
+    CMD_READ_FILE = 1,
+    CMD_ANSWER = 2,
+    CMD_LOOPBACK = 4,
+    CMD_LOOPBACK_WAIT = 5,
+    CMD_MESSAGE = 6,
+    CMD_EXECUTE = 17,
+    CMD_NONE = 18, // placeholder in a receive frame, never sent
+};
+
+enum : uint32_t {
+    PAYLOAD_NUMBER = 0,
+    PAYLOAD_TEXT = 1,
+};
+
+// The link's permission level: 6 without a proven link, 5 from a connect handshake on.
+extern int auth_level;
+
+int send_command(const link_frame* frame);
+int recv_command(link_frame* frame);
+int recv_command_safe(link_frame* frame, const char* name, int attempts);
+int recv_command_safer(link_frame* frame, uint32_t command, const char* name, int attempts);
+int establish_link();
+
+// Frame helpers shared by every exchange. They never read or write outside the frame:
+// texts are cut to fit with their NUL, and received texts are read only up to their
+// first NUL or the end of their field.
+void frame_init(link_frame* frame, uint32_t command, const char* name);
+void frame_set_text(link_frame* frame, const char* text);
+std::string frame_name(const link_frame* frame);
+std::string frame_text(const link_frame* frame);

@@ -1,0 +1,26 @@
+// Serial port discovery, opening and closing.
+#pragma once
+
+#include <cstdint>
+#include <dirent.h>
+#include <termios.h>
+
+extern char bsdDevicePaths[5][64];
+extern int bsdNumPaths;
+extern int serial_device;
+extern struct termios oldtio;
+extern struct termios newtio;
+
+int get_num_ports();
+int open_port(int index);
+void close_port();
+
+// The port listing walks a device directory: FindDevices opens it, GetDevicePaths fills
+// the table from it.
+bool FindDevices(DIR** iterator);
+int GetDevicePaths(DIR* iterator);
+
+uint32_t reverse_bytes(uint32_t value);
+
+// Where the listing looks for ports ("/dev" unless a test points it elsewhere).
+void set_port_directory(const char* directory);

@@ -1,0 +1,39 @@
+// Support for tests that run in a real window (under Xvfb).
+//
+// The test program's main starts the toolkit once for all tests, replaces its assert handler
+// (a toolkit assertion fails the running test) and answers modal dialogs: each one is
+// recorded, and unless a test asked for the dialog to run for real, it is answered with OK
+// without being shown. A test fails when a dialog appeared that it did not take.
+// HOME and XDG_DATA_HOME point at a fresh temporary folder for the whole run.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <wx/dialog.h>
+#include <wx/string.h>
+
+namespace guitest {
+
+struct DialogSeen {
+    wxString title;
+    wxString message; // empty for dialogs that are not message boxes
+};
+
+// Returns the dialogs seen since the last call and forgets them.
+std::vector<DialogSeen> take_dialogs();
+
+// While set, modal dialogs are shown for real; the action runs from inside the dialog's
+// own event loop (once per dialog) and must end it, for instance by clicking a button.
+void set_modal_action(std::function<void(wxDialog*)> action);
+void clear_modal_action();
+
+// Runs the event loop for about the given time: timers fire, pending events and delayed
+// destruction are processed.
+void pump(int milliseconds);
+
+// The temporary folder that HOME and XDG_DATA_HOME point into for this run.
+std::string temp_home();
+
+} // namespace guitest

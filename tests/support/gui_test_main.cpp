@@ -1,0 +1,125 @@
+#include "gui_test.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <wx/app.h>
+#include <wx/init.h>
+#include <wx/modalhook.h>
+#include <wx/msgdlg.h>
+#include <wx/stopwatch.h>
+#include <wx/utils.h>
+
+namespace guitest {
+namespace {
+
+std::vector<DialogSeen> g_dialogs;
+std::function<void(wxDialog*)> g_action;
+std::string g_home;
+
+class DialogRecorder : public wxModalDialogHook {
+  protected:
+    int Enter(wxDialog* dialog) override {
+        DialogSeen seen{dialog->GetTitle(), wxString()};
+        if (auto* box = dynamic_cast<wxMessageDialogBase*>(dialog))
+            seen.message = box->GetMessage();
+        g_dialogs.push_back(seen);
+        if (!g_action)
+            return wxID_OK;
+        auto action = g_action;
+        dialog->CallAfter([action, dialog] { action(dialog); });
+        return wxID_NONE;
+    }
+    void Exit(wxDialog*) override {}
+};
+
+void fail_on_assert(const wxString& file, int line, const wxString& func, const wxString& cond,
+                    const wxString& msg) {
+    ADD_FAILURE() << "toolkit assertion " << cond.utf8_str() << " in " << func.utf8_str() << " ("
+                  << file.utf8_str() << ":" << line << "): " << msg.utf8_str();
+}
+
+// Any dialog that a test did not take with take_dialogs() fails that test.
+class UnexpectedDialogs : public testing::EmptyTestEventListener {
+    void OnTestEnd(const testing::TestInfo&) override {
+        for (const auto& d : g_dialogs)
+            ADD_FAILURE() << "unexpected dialog \"" << d.title.utf8_str()
+                          << "\": " << d.message.utf8_str();
+        g_dialogs.clear();
+        g_action = nullptr;
+    }
+};
+
+void make_temp_home() {
+    char pattern[] = "/tmp/ovk-gui-test-XXXXXX";
+    const char* dir = mkdtemp(pattern);
+    if (!dir) {
+        std::perror("mkdtemp");
+        std::exit(1);
+    }
+    g_home = std::string(dir) + "/home";
+    if (!wxMkdir(g_home)) {
+        std::perror("mkdir");
+        std::exit(1);
+    }
+    setenv("HOME", g_home.c_str(), 1);
+    setenv("XDG_DATA_HOME", (g_home + "/.local/share").c_str(), 1);
+}
+
+} // namespace
+
+std::vector<DialogSeen> take_dialogs() {
+    std::vector<DialogSeen> seen;
+    seen.swap(g_dialogs);
+    return seen;
+}
+
+void set_modal_action(std::function<void(wxDialog*)> action) {
+    g_action = std::move(action);
+}
+void clear_modal_action() {
+    g_action = nullptr;
+}
+
+void pump(int milliseconds) {
+    wxStopWatch watch;
+    do {
+        wxTheApp->Yield(true);
+        wxTheApp->ProcessPendingEvents();
+        wxTheApp->ProcessIdle();
+        wxMilliSleep(1);
+    } while (watch.Time() < milliseconds);
+}
+
+std::string temp_home() {
+    return g_home;
+}
+
+} // namespace guitest
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    guitest::make_temp_home();
+    if (!getenv("DISPLAY")) {
+        std::fprintf(stderr, "window tests need an X display (run them under xvfb-run)\n");
+        return 1;
+    }
+    // The program's own application object when its source is linked in, else a plain one.
+    if (!wxAppConsole::GetInitializerFunction())
+        wxApp::SetInstance(new wxApp);
+    if (!wxEntryStart(argc, argv)) {
+        std::fprintf(stderr, "the toolkit could not be started\n");
+        return 1;
+    }
+    wxSetAssertHandler(guitest::fail_on_assert);
+    guitest::DialogRecorder recorder;
+    recorder.Register();
+    testing::UnitTest::GetInstance()->listeners().Append(new guitest::UnexpectedDialogs);
+    const int result = RUN_ALL_TESTS();
+    recorder.Unregister();
+    wxEntryCleanup();
+    return result;
+}

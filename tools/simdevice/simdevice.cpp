@@ -1,0 +1,1 @@
+// placeholder until the simulated device lands
