@@ -1,0 +1,42 @@
+// Helpers for test programs that talk to the simulated device through the link.
+#pragma once
+
+#include "simdevice.h"
+
+#include "utils.h"
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace sim {
+
+// What the action printed on standard output.
+inline std::string capture_stdout(const std::function<void()>& action) {
+    std::fflush(stdout);
+    testing::internal::CaptureStdout();
+    action();
+    std::fflush(stdout);
+    return testing::internal::GetCapturedStdout();
+}
+
+// A simulated device that the link has listed as its only port and opened, as the program
+// does when it connects; closed again at the end of the test.
+class LinkTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        device.list_as_port();
+        ASSERT_EQ(get_num_ports(), 1);
+        ASSERT_GT(open_port(0), 0);
+    }
+    void TearDown() override {
+        if (serial_device >= 0)
+            close_port();
+    }
+
+    SimDevice device;
+};
+
+} // namespace sim
