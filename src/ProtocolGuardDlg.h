@@ -24,6 +24,7 @@ class ProtocolGuardDlg : public wxDialog {
     void CreateGUIControls();
     void OKClick(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);
+    void endModalRun();
 
     wxPanel* m_outerPanel;
     wxPanel* m_innerPanel;
