@@ -577,8 +577,7 @@ int get_active_preset() {
     std::string text;
     long preset = 0;
     if (!read_device_file(std::string(SETTINGS_ROOT) + "current_preset", text) ||
-        !whole_number(text.c_str(), &preset) || !is_preset(static_cast<int>(preset)) ||
-        preset != static_cast<int>(preset))
+        !whole_number(text.c_str(), &preset) || preset < 0 || preset >= PRESETS_COUNT)
         return 1;
     return static_cast<int>(preset);
 }
