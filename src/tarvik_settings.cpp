@@ -261,10 +261,12 @@ const setting_row setting_rows[SETTINGS_COUNT] = {
     {"li_adv", SETTING_RANGE, 4, ALLOW_NONE, false, 0, 480, {}},
 };
 
-// Copies at most size - 1 bytes of text and pads the rest of the field with NULs.
+// Copies at most size - 1 bytes of text and pads the rest of the field with NULs. The text
+// may be the field itself or overlap it (a stored value stored again).
 void copy_text(char* field, size_t size, const char* text) {
-    std::memset(field, 0, size);
-    std::memcpy(field, text, strnlen(text, size - 1));
+    const size_t length = strnlen(text, size - 1);
+    std::memmove(field, text, length);
+    std::memset(field + length, 0, size - length);
 }
 
 } // namespace

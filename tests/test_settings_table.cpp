@@ -177,6 +177,14 @@ TEST_F(SettingsTable, LongTextsAreCutTo59Characters) {
         EXPECT_EQ(cell[i], '\0');
 }
 
+TEST_F(SettingsTable, StoringAStoredValueAgainKeepsIt) {
+    set_value(SETTING_MIC_LABEL, 0, "label");
+    set_value(SETTING_MIC_LABEL, 0, current_settings[SETTING_MIC_LABEL][0].value);
+    set_value(SETTING_MIC_LABEL, 2, current_settings[SETTING_MIC_LABEL][7].value);
+    for (int p = 0; p < PRESETS_COUNT; ++p)
+        EXPECT_EQ(stored(SETTING_MIC_LABEL, p), "label");
+}
+
 TEST_F(SettingsTable, LoadingAllPresetsLeavesTheLastValueInSharedSettings) {
     for (int p = 0; p < PRESETS_COUNT; ++p) {
         preload_preset_backup(p);
