@@ -55,6 +55,7 @@ Frame decode(const std::string& bytes); // exactly FRAME_SIZE bytes
 
 // Replies to one received frame, each a run of raw bytes (usually encode(frame)).
 // std::nullopt leaves the frame to the default answers; an empty list answers nothing.
+// Raw bytes allow anything: encode(frame).substr(0, 200) is a partial frame, for instance.
 using Replies = std::vector<std::string>;
 using Responder = std::function<std::optional<Replies>(const Frame&)>;
 
