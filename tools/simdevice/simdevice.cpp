@@ -267,7 +267,8 @@ void SimDevice::serve() {
     char buffer[FRAME_SIZE];
     while (!stop_) {
         pollfd ready{master_, POLLIN, 0};
-        if (poll(&ready, 1, 20) == 0)
+        const int events = poll(&ready, 1, 20);
+        if (events == 0 || (events < 0 && errno == EINTR))
             continue;
         if (ready.revents & POLLIN) {
             const ssize_t got = read(master_, buffer, sizeof(buffer));
