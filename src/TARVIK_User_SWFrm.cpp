@@ -67,6 +67,8 @@ wxStaticText* make_label(wxWindow* parent, int id, const wxString& text, int x, 
                          const wxFont& font, const wxString& name) {
     auto* label = new wxStaticText(parent, id, text, wxPoint(x, y), wxDefaultSize, 0, name);
     label->SetFont(font);
+    // GTK measures a new font only once its style is refreshed: measure the text directly.
+    label->SetSize(label->GetTextExtent(text));
     return label;
 }
 

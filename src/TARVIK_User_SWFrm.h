@@ -46,6 +46,10 @@ class TARVIK_User_SWFrm : public wxFrame {
 
     void HelpClick(wxCommandEvent& event);
 
+    // Every control keeps the absolute geometry it was given: the main panel is not
+    // stretched over the client area as a frame's only child otherwise is.
+    bool Layout() override { return false; }
+
   private:
     friend class MainWindowProbe; // window tests look inside
 
