@@ -86,7 +86,8 @@ void LevelMeterPanel::setValue(float dB) {
     Refresh(true);
 }
 
-// The bottom white row is always drawn; the lit part grows upward from it.
+// The bottom white row is always drawn; the lit part grows upward from it, and the area above
+// is left to the panel's background.
 void LevelMeterPanel::paintEvent(wxPaintEvent&) {
     wxPaintDC dc(this);
     const int top = barRows - 1 - m_barHeight;

@@ -70,24 +70,26 @@ void ProtocolGuardDlg::Boom(wxString wxStrAction, wxString wxStrErrList) {
 
     Centre(wxBOTH);
     ShowModal();
+    Destroy();
 }
 
-// Both ways out end the modal run and hand the dialog to delayed destruction.
+// Both ways out end the modal run; Boom then hands the dialog to delayed destruction. Destroying
+// it from inside the run would let the toolkit free it while ShowModal still uses it.
 void ProtocolGuardDlg::OKClick(wxCommandEvent&) {
-    endModalRun();
+    dismiss();
     Show(false);
-    Destroy();
 }
 
 void ProtocolGuardDlg::OnClose(wxCloseEvent&) {
-    endModalRun();
-    Destroy();
+    dismiss();
 }
 
-// A close request can also come while the dialog is not running modally (its parent going
-// away); ending a run that is not there would be an error.
-void ProtocolGuardDlg::endModalRun() {
+// Outside a modal run (a close request while its parent goes away) there is no Boom to wait
+// for: the dialog is destroyed at once.
+void ProtocolGuardDlg::dismiss() {
     if (IsModal()) {
         EndModal(0);
+    } else {
+        Destroy();
     }
 }

@@ -17,14 +17,14 @@ class ProtocolGuardDlg : public wxDialog {
     virtual ~ProtocolGuardDlg();
 
     // Shows the action phrase in the explanation and the report lines in the list, then runs
-    // the dialog modally; returns once it has been dismissed.
+    // the dialog modally; returns once it has been dismissed, leaving it to be destroyed.
     void Boom(wxString wxStrAction, wxString wxStrErrList);
 
   private:
     void CreateGUIControls();
     void OKClick(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);
-    void endModalRun();
+    void dismiss();
 
     wxPanel* m_outerPanel;
     wxPanel* m_innerPanel;
