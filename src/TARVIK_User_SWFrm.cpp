@@ -7,27 +7,17 @@
 #include <string>
 
 #include <wx/accel.h>
-#include <wx/spinbutt.h>
-#include <wx/spinctrl.h>
 #include <wx/stdpaths.h>
 #include <wx/time.h>
 
 #include "FontProvider.h"
 #include "LevelMeterPanel.h"
 #include "PowerMeter.h"
+#include "images/images.h"
 #include "ovk_cfg.h"
 #include "protocol.h"
 #include "string_conversion.h"
 #include "utils.h"
-
-// The window's pictures (src/images).
-extern const char* const Battery0_xpm[];
-extern const char* const Memory_xpm[];
-extern const char* const NoBattery_xpm[];
-extern const char* const MuteHead_xpm[];
-extern const char* const Niere_xpm[];
-extern const char* const Superniere_xpm[];
-extern const char* const Kugel_xpm[];
 
 wxSemaphore COMPORT(1, 1);
 wxWindow* TheParent = nullptr;
@@ -653,77 +643,6 @@ void TARVIK_User_SWFrm::HelpClick(wxCommandEvent& WXUNUSED(event)) {
 }
 
 void TARVIK_User_SWFrm::WallClockTimer(wxTimerEvent& WXUNUSED(event)) {}
-
-void TARVIK_User_SWFrm::MacDevTimerTimer(wxTimerEvent& WXUNUSED(event)) {}
-
-void TARVIK_User_SWFrm::PollTimerTimer(wxTimerEvent& WXUNUSED(event)) {}
-
-void TARVIK_User_SWFrm::ConnectButtonClick(wxCommandEvent& WXUNUSED(event)) {}
-
-void TARVIK_User_SWFrm::SetDateTimeButtonClick(wxCommandEvent& WXUNUSED(event)) {}
-
-void TARVIK_User_SWFrm::MetaDataBtnClick(wxCommandEvent& WXUNUSED(event)) {}
-
-void TARVIK_User_SWFrm::BTN_PRESET1Click(wxCommandEvent& WXUNUSED(event)) {}
-
-void TARVIK_User_SWFrm::CheckPermissions() {}
-
-void TARVIK_User_SWFrm::UpdateCapsulePic() {
-    for (wxStaticBitmap* head : {Niere, Superniere, Kugel, MuteHead})
-        head->Show(false);
-    if (!m_connected) {
-        NoMicText->Show(false);
-        MicTypeLabel->SetLabel(wxT("none"));
-    }
-}
-
-void TARVIK_User_SWFrm::MapCommandEvent(wxCommandEvent& event) {
-    Control_to_Settings(dynamic_cast<wxControl*>(event.GetEventObject()));
-    CheckPermissions();
-}
-
-void TARVIK_User_SWFrm::Control_to_Settings(wxControl* control) {
-    if (!control)
-        return;
-    const auto found = m_controlRecords.find(control);
-    if (found == m_controlRecords.end())
-        return;
-    const T_SETTING_MAPPING* record = found->second;
-    const T_SETTING_ELEMENTS setting = static_cast<T_SETTING_ELEMENTS>(record->index);
-
-    wxString text;
-    bool formed = true;
-    switch (record->control_kind) {
-    case CONTROL_SPIN_CTRL:
-        text = wxString::Format(wxT("%d"), static_cast<wxSpinCtrl*>(control)->GetValue());
-        break;
-    case CONTROL_CHECK_BOX:
-        text = static_cast<wxCheckBox*>(control)->GetValue() ? wxT("1") : wxT("0");
-        break;
-    case CONTROL_CHOICE:
-        text = static_cast<wxChoice*>(control)->GetStringSelection();
-        convert_choice_text(setting, text, false);
-        break;
-    case CONTROL_TEXT:
-        text = static_cast<wxTextCtrl*>(control)->GetValue();
-        convert_textctrl_text(setting, text);
-        break;
-    case CONTROL_SLIDER:
-        text = wxString::Format(wxT("%d"), static_cast<wxSlider*>(control)->GetValue());
-        break;
-    case CONTROL_SPIN_BUTTON:
-        text = wxString::Format(wxT("%d"), static_cast<wxSpinButton*>(control)->GetValue());
-        break;
-    default:
-        formed = false;
-    }
-    if (formed) {
-        char device[SETTING_VALUE_SIZE];
-        convert_host_to_device_string(text, device, sizeof(device), true);
-        set_value(setting, m_activePreset, device);
-    }
-    // While connected the value then goes to the device; that road comes with the connection.
-}
 
 void TARVIK_User_SWFrm::LevelTimerTimer(wxTimerEvent& WXUNUSED(event)) {
     static wxLongLong lastHere = wxGetLocalTimeMillis();

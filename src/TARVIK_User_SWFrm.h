@@ -66,18 +66,45 @@ class TARVIK_User_SWFrm : public wxFrame {
 
     void OnClose(wxCloseEvent& event);
     void WallClockTimer(wxTimerEvent& event);
-    void MacDevTimerTimer(wxTimerEvent& event);
-    void PollTimerTimer(wxTimerEvent& event);
     void LevelTimerTimer(wxTimerEvent& event);
-    void ConnectButtonClick(wxCommandEvent& event);
-    void SetDateTimeButtonClick(wxCommandEvent& event);
-    void MetaDataBtnClick(wxCommandEvent& event);
-    void BTN_PRESET1Click(wxCommandEvent& event);
 
+    // Connection, poll cycle, port-list refresh, status displays and device clock
+    // (TARVIK_User_SWFrm_Connection.cpp).
+    void ConnectButtonClick(wxCommandEvent& event);
+    void PresetFromDevice(int preset);
+    void RunScript(const char* name);
+    void PollTimerTimer(wxTimerEvent& event);
+    void MacDevTimerTimer(wxTimerEvent& event);
+    void UpdatePowerBars();
+    void UpdateMemoryBar();
+    void UpdateMemoryControls();
+    void OutdateMemoryControls();
+    void UpdateRecordTime();
+    void UpdateInputDetection();
+    void UpdateCapsulePic();
+    void SetDateTimeButtonClick(wxCommandEvent& event);
+    void AutoSyncIfEnabled();
+    void SetDeviceClock();
+
+    // Setting synchronisation, permissions, presets and hardware type
+    // (TARVIK_User_SWFrm_Settings.cpp).
     void MapCommandEvent(wxCommandEvent& event);
     void Control_to_Settings(wxControl* control);
+    bool SettingToDevice(T_SETTING_ELEMENTS setting);
+    void UpdateDSP(T_SETTING_ELEMENTS setting);
+    void UpdateIfLiveSetting(T_SETTING_ELEMENTS setting);
+    void SettingToControl(int setting, int preset);
+    void StringSettingsToControls();
+    void OnValueChanges(int setting, int preset, char fromControl);
+    void OnLineoutLevelChange();
     void CheckPermissions();
-    void UpdateCapsulePic();
+    void enable_control(wxControl* control, bool on);
+    void UpdatePresets();
+    void BTN_PRESET1Click(wxCommandEvent& event);
+    void UpdateType(_T_HW_TYPE type);
+
+    // BWF metadata (TARVIK_User_SWFrm_Metadata.cpp).
+    void MetaDataBtnClick(wxCommandEvent& event);
 
     void ReadLevel();
     void MoveShownLevel(float fall);
