@@ -24,6 +24,7 @@
 
 class LevelMeterPanel;
 class PowerMeter;
+class wxDateTime;
 
 // Serialises every request/answer exchange on the serial port.
 extern wxSemaphore COMPORT;
@@ -85,6 +86,12 @@ class TARVIK_User_SWFrm : public wxFrame {
     void SetDateTimeButtonClick(wxCommandEvent& event);
     void AutoSyncIfEnabled();
     void SetDeviceClock();
+    void ConnectToDevice();
+    void DisconnectFromDevice();
+    bool KeepAlive();
+    void LinkLost();
+    void ReadDeviceDate();
+    void SetDeviceClockTo(const wxDateTime& local);
 
     // Setting synchronisation, permissions, presets and hardware type
     // (TARVIK_User_SWFrm_Settings.cpp).

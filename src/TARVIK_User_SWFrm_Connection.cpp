@@ -2,27 +2,392 @@
 // refresh, the device's status displays and the device clock.
 #include "TARVIK_User_SWFrm.h"
 
-void TARVIK_User_SWFrm::ConnectButtonClick(wxCommandEvent& WXUNUSED(event)) {}
+#include <climits>
+#include <cstring>
+#include <string>
 
-void TARVIK_User_SWFrm::PresetFromDevice(int WXUNUSED(preset)) {}
+#include <wx/datetime.h>
+#include <wx/msgdlg.h>
 
-void TARVIK_User_SWFrm::RunScript(const char* WXUNUSED(name)) {}
+#include "PowerMeter.h"
+#include "ovk_cfg.h"
+#include "protocol.h"
+#include "utils.h"
 
-void TARVIK_User_SWFrm::PollTimerTimer(wxTimerEvent& WXUNUSED(event)) {}
+namespace {
 
-void TARVIK_User_SWFrm::MacDevTimerTimer(wxTimerEvent& WXUNUSED(event)) {}
+const char* const SCRIPTS_DIR = "/tarvik/scripts/";
+const char* const SETTINGS_ROOT = "/tarvik/settings/";
+const char* const MIC_FILE = "/tarvik/mics/current_mic";
+const char* const DATE_FILE = "/tmp/datestring";
+const char* const DATE_COMMAND = "date +%Y/%m/%d-%H:%M:%S > /tmp/datestring";
+const wxString NO_DEVICE = wxT("no device found");
+const int ATTEMPTS = 10;
+const int POLL_INTERVAL_MS = 133;
 
-void TARVIK_User_SWFrm::UpdatePowerBars() {}
+// Sends a request with a text payload and waits for any frame of the request's name.
+bool request(uint32_t command, const char* name, const char* text, link_frame& answer) {
+    link_frame frame;
+    frame_init(&frame, command, name);
+    frame_set_text(&frame, text);
+    send_command(&frame);
+    frame_init(&answer, CMD_NONE, "");
+    return recv_command_safe(&answer, name, ATTEMPTS) == 1;
+}
 
-void TARVIK_User_SWFrm::UpdateMemoryBar() {}
+// A request whose answer counts only as CMD_ANSWER of the request's name.
+bool request_answer(uint32_t command, const char* name, const char* text, link_frame& answer) {
+    return request(command, name, text, answer) && answer.command == CMD_ANSWER;
+}
 
-void TARVIK_User_SWFrm::UpdateMemoryControls() {}
+// The same, but waiting for CMD_ANSWER itself: frames of another command are passed over.
+bool request_strict_answer(uint32_t command, const char* name, const char* text,
+                           link_frame& answer) {
+    link_frame frame;
+    frame_init(&frame, command, name);
+    frame_set_text(&frame, text);
+    send_command(&frame);
+    frame_init(&answer, CMD_NONE, "");
+    return recv_command_safer(&answer, CMD_ANSWER, name, ATTEMPTS) == 1;
+}
 
-void TARVIK_User_SWFrm::OutdateMemoryControls() {}
+wxString answer_text(const link_frame& answer) {
+    wxString text(frame_text(&answer).c_str(), wxConvISO8859_1);
+    text.Trim(true);
+    return text;
+}
 
-void TARVIK_User_SWFrm::UpdateRecordTime() {}
+// Reads one status file, holding the port lock for its one exchange.
+bool read_status(const char* path, bool waitForAnswer, wxString& text) {
+    link_frame answer;
+    COMPORT.Wait();
+    const bool ok = waitForAnswer ? request_strict_answer(CMD_READ_FILE, path, "", answer)
+                                  : request_answer(CMD_READ_FILE, path, "", answer);
+    COMPORT.Post();
+    if (ok)
+        text = answer_text(answer);
+    return ok;
+}
 
-void TARVIK_User_SWFrm::UpdateInputDetection() {}
+bool read_status_number(const char* path, long& value) {
+    wxString text;
+    return read_status(path, false, text) && text.ToLong(&value, 10);
+}
+
+// A status value in MiB: the KiB figure of a file, the remainder dropped.
+bool read_mebibytes(const char* path, long& value) {
+    long kib = 0;
+    if (!read_status_number(path, kib) || kib < 0)
+        return false;
+    value = kib >> 10;
+    return true;
+}
+
+bool stored_number(int setting, int preset, long& value) {
+    if (preset < 0 || preset >= PRESETS_COUNT)
+        return false;
+    wxString text(current_settings[setting][preset].value, wxConvISO8859_1);
+    text.Trim(true);
+    return text.ToLong(&value, 10);
+}
+
+// The percentage of free memory; a device reporting more free than total memory must not
+// push the figure out of an int.
+int memory_percent(long free, long size) {
+    if (size == 0)
+        return 0;
+    const float share = static_cast<float>(free) / static_cast<float>(size);
+    const double percent = share * 100.0;
+    if (percent >= static_cast<double>(INT_MAX))
+        return INT_MAX;
+    if (percent <= static_cast<double>(INT_MIN))
+        return INT_MIN;
+    return static_cast<int>(percent);
+}
+
+void copy_text(char* buffer, size_t size, const char* text) {
+    const size_t length = strnlen(text, size - 1);
+    std::memcpy(buffer, text, length);
+    buffer[length] = '\0';
+}
+
+std::string setting_path(int preset, int setting) {
+    return std::string(SETTINGS_ROOT) + std::to_string(preset) + "/" +
+           settings_mapping[setting].name;
+}
+
+wxString clock_command_line(const wxDateTime& local) {
+    return wxString::Format(wxT("date -s %04d.%02d.%02d-%02d:%02d:%02d; %ssync_with_rtc"),
+                            local.GetYear(), static_cast<int>(local.GetMonth()) + 1,
+                            static_cast<int>(local.GetDay()), static_cast<int>(local.GetHour()),
+                            static_cast<int>(local.GetMinute()),
+                            static_cast<int>(local.GetSecond()), SCRIPTS_DIR);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Connection life cycle
+
+void TARVIK_User_SWFrm::ConnectButtonClick(wxCommandEvent& event) {
+    auto* toggle = dynamic_cast<wxToggleButton*>(event.GetEventObject());
+    if (!toggle)
+        toggle = ConnectButton;
+    if (toggle->GetValue())
+        ConnectToDevice();
+    else
+        DisconnectFromDevice();
+}
+
+void TARVIK_User_SWFrm::ConnectToDevice() {
+    ConnectButton->SetLabel(wxT("Waiting for device"));
+    // Descriptor 0 is a port like any other (it is free when standard input is closed).
+    if (open_port(PortChoice->GetSelection()) < 0) {
+        ConnectButton->SetValue(false);
+        ConnectButton->SetLabel(wxT("Connect"));
+        m_connected = false;
+        UpdateCapsulePic();
+        return;
+    }
+    if (!establish_link()) {
+        ConnectButton->SetValue(false);
+        ConnectButton->SetLabel(wxT("Reconnect"));
+        close_port();
+        m_connected = false;
+        UpdateCapsulePic();
+        return;
+    }
+    m_connected = true;
+    m_micHeadValid = false;
+    m_levelMonitoring = false;
+    set_default_port(PortChoice->GetSelection());
+    OutdateMemoryControls();
+    ConnectButton->SetLabel(wxT("Fetching settings..."));
+
+    write_setting_init("loading from device");
+    for (int preset = 0; preset < PRESETS_COUNT; ++preset)
+        PresetFromDevice(preset);
+    write_setting_done();
+
+    m_activePreset = get_active_preset();
+    UpdatePresets();
+    UpdateType(static_cast<_T_HW_TYPE>(get_hw_type()));
+    m_levelPhase = 0;
+    m_levelShown = 0.0f;
+    ConnectButton->SetLabel(wxT("Disconnect"));
+    CheckPermissions();
+    PollTimer->Start(POLL_INTERVAL_MS);
+    RunScript("buffer_on");
+    RunScript("monitoring_on");
+    AutoSyncIfEnabled();
+    UpdateCapsulePic();
+}
+
+void TARVIK_User_SWFrm::DisconnectFromDevice() {
+    PollTimer->Stop();
+    RunScript("monitoring_off");
+    RunScript("buffer_off");
+    close_port();
+    ConnectButton->SetLabel(wxT("Connect"));
+    m_connected = false;
+    CheckPermissions();
+    UpdateType(HW_TYPE_UNKNOWN);
+    UpdateCapsulePic();
+}
+
+void TARVIK_User_SWFrm::PresetFromDevice(int preset) {
+    preload_preset_backup(preset);
+    for (int setting = 0; setting < SETTINGS_COUNT; ++setting) {
+        const std::string path = setting_path(preset, setting);
+        link_frame answer;
+        // Validation changes the text in place: it gets a buffer of its own.
+        char value[sizeof(answer.payload.text)];
+        COMPORT.Wait();
+        if (request_answer(CMD_READ_FILE, path.c_str(), "", answer)) {
+            copy_text(value, sizeof(value), frame_text(&answer).c_str());
+        } else {
+            write_setting_missadd(setting, preset, backup_settings[setting]);
+            copy_text(value, sizeof(value), backup_settings[setting]);
+        }
+        write_setting_value(setting, preset, value);
+        COMPORT.Post();
+    }
+}
+
+void TARVIK_User_SWFrm::RunScript(const char* name) {
+    if (!m_connected)
+        return;
+    const std::string line = std::string(SCRIPTS_DIR) + name;
+    link_frame answer;
+    COMPORT.Wait();
+    request(CMD_EXECUTE, "RUNSCRIPT", line.c_str(), answer);
+    COMPORT.Post();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Poll cycle and port-list refresh
+
+void TARVIK_User_SWFrm::PollTimerTimer(wxTimerEvent& WXUNUSED(event)) {
+    static int cycle_counter = 0;
+    cycle_counter = (cycle_counter + 1) % 8;
+    switch (cycle_counter) {
+    case 1:
+        if (KeepAlive())
+            ReadDeviceDate();
+        else
+            LinkLost();
+        break;
+    case 2:
+        UpdateMemoryBar();
+        break;
+    case 4:
+        UpdatePowerBars();
+        break;
+    case 6:
+        UpdateInputDetection();
+        break;
+    case 7:
+        UpdateCapsulePic();
+        break;
+    default:
+        break;
+    }
+}
+
+// The keep-alive proves the link again without touching its permission level.
+bool TARVIK_User_SWFrm::KeepAlive() {
+    COMPORT.Wait();
+    const int level = auth_level;
+    const int linked = establish_link();
+    auth_level = level;
+    COMPORT.Post();
+    return linked != 0;
+}
+
+void TARVIK_User_SWFrm::LinkLost() {
+    PollTimer->Stop();
+    close_port();
+    ConnectButton->SetValue(false);
+    ConnectButton->SetLabel(wxT("Connect"));
+    auth_level = 6;
+    m_connected = false;
+    CheckPermissions();
+    auto* message = new wxMessageDialog(this, wxT("Connection to device lost"),
+                                        wxT("Communication error"), wxOK | wxICON_ERROR);
+    message->ShowModal();
+    message->Destroy();
+}
+
+void TARVIK_User_SWFrm::ReadDeviceDate() {
+    link_frame answer;
+    COMPORT.Wait();
+    request(CMD_EXECUTE, "TIMETOTEMP", DATE_COMMAND, answer);
+    if (request_answer(CMD_READ_FILE, DATE_FILE, "", answer)) {
+        const wxString text = answer_text(answer);
+        TimeText->SetLabel(text.length() > 11 ? text.Mid(11, 9) : wxString());
+        DateText->SetLabel(text.Left(10));
+    }
+    COMPORT.Post();
+}
+
+void TARVIK_User_SWFrm::MacDevTimerTimer(wxTimerEvent& WXUNUSED(event)) {
+    if (m_connected)
+        return;
+    const int shown = PortChoice->GetStringSelection() == NO_DEVICE
+                          ? 0
+                          : static_cast<int>(PortChoice->GetCount());
+    if (get_num_ports() == shown)
+        return;
+    FillPortList();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Status displays
+
+void TARVIK_User_SWFrm::UpdatePowerBars() {
+    long value = 0;
+    if (read_status_number("/tmp/power_accu", value)) {
+        const int percent = static_cast<int>(value);
+        m_accuMeter->setValue(percent);
+        AccuPowerLabel->SetLabel(wxString::Format(wxT("%d%%"), percent));
+    }
+    if (read_status_number("/tmp/power_batt", value)) {
+        const int percent = static_cast<int>(value);
+        m_batteryMeter->setValue(percent);
+        BatteryPowerLabel->SetLabel(wxString::Format(wxT("%d%%"), percent));
+    }
+}
+
+void TARVIK_User_SWFrm::UpdateMemoryBar() {
+    if (m_memoryInfoValid)
+        return;
+    long size = 0;
+    long free = 0;
+    if (!read_mebibytes("/tmp/mem_info_size", size) || !read_mebibytes("/tmp/mem_info_free", free))
+        return;
+    m_freeMemoryBytes = static_cast<uint64_t>(free) << 20;
+    MemoryFreeText->SetLabel(wxString::Format(wxT("%ld of %ld MB free"), free, size));
+    MemoryMeterLabel->SetLabel(wxString::Format(wxT("%d%%"), memory_percent(free, size)));
+    UpdateMemoryControls();
+}
+
+void TARVIK_User_SWFrm::UpdateMemoryControls() {
+    m_memoryInfoValid = true;
+    UpdateRecordTime();
+    for (wxWindow* control : {MemoryFreeText, MemoryMeterLabel, RecordTimeLeft, RecordTimeLabel})
+        control->Enable(true);
+}
+
+void TARVIK_User_SWFrm::OutdateMemoryControls() {
+    m_memoryInfoValid = false;
+    UpdateRecordTime();
+    MemoryFreeText->SetLabel(wxT("0% of 0% MB free"));
+    MemoryMeterLabel->SetLabel(wxT("0%"));
+    for (wxWindow* control : {MemoryFreeText, MemoryMeterLabel, RecordTimeLeft, RecordTimeLabel})
+        control->Enable(false);
+    m_freeMemoryBytes = 0;
+    RunScript("set_mem_info");
+}
+
+void TARVIK_User_SWFrm::UpdateRecordTime() {
+    long rate = 0;
+    long stereo = 0;
+    if (!stored_number(SETTING_REC_SAMPLE_RATE, m_activePreset, rate))
+        return;
+    m_sampleRate = static_cast<int>(rate);
+    if (!stored_number(SETTING_REC_FILE_STEREO, m_activePreset, stereo))
+        return;
+    const uint64_t channels = static_cast<uint64_t>(stereo) + 1;
+    uint64_t bytesPerSecond;
+    if (rec_format_chooser->GetStringSelection() != wxT("MP2")) {
+        bytesPerSecond = channels * static_cast<uint64_t>(m_sampleRate) * 2;
+    } else {
+        long kbps = 0;
+        if (!stored_number(SETTING_REC_BITRATE, m_activePreset, kbps))
+            return;
+        bytesPerSecond = channels * static_cast<uint64_t>(kbps) * 128;
+    }
+    // Only values the store never admits get here; the label keeps its last figure.
+    if (bytesPerSecond == 0)
+        return;
+    const int seconds = static_cast<int>(static_cast<int32_t>(m_freeMemoryBytes / bytesPerSecond));
+    const int hours = seconds / 3600;
+    const int minutes = seconds / 60 - hours * 60;
+    RecordTimeLeft->SetLabel(wxString::Format(wxT("%02dh%02dm"), hours, minutes));
+}
+
+void TARVIK_User_SWFrm::UpdateInputDetection() {
+    long source = 0;
+    if (!read_status_number("/proc/dsp_source", source))
+        return;
+    if (source == 0) {
+        MicLineLabel->SetLabel(wxT("  Mic\nLevel"));
+        m_levelMonitoring = m_micHeadValid;
+    } else if (source == 1) {
+        MicLineLabel->SetLabel(wxT("Line\nLevel"));
+        m_levelMonitoring = true;
+    }
+}
 
 void TARVIK_User_SWFrm::UpdateCapsulePic() {
     for (wxStaticBitmap* head : {Niere, Superniere, Kugel, MuteHead})
@@ -30,11 +395,69 @@ void TARVIK_User_SWFrm::UpdateCapsulePic() {
     if (!m_connected) {
         NoMicText->Show(false);
         MicTypeLabel->SetLabel(wxT("none"));
+        return;
+    }
+    wxString letter;
+    if (!read_status(MIC_FILE, true, letter))
+        return;
+    const int position = wxString(mic_chars).Find(letter);
+    if (position == wxNOT_FOUND || position >= CAPSULE_COUNT)
+        return;
+    wxStaticBitmap* picture = nullptr;
+    switch (capsule_mapping[position]) {
+    case 0:
+        picture = Niere;
+        break;
+    case 1:
+        picture = Superniere;
+        break;
+    case 3:
+        picture = Kugel;
+        break;
+    default:
+        break;
+    }
+    if (picture) {
+        picture->Show(true);
+        MicTypeLabel->SetLabel(capsule_names[position]);
+        m_micHeadValid = true;
+        NoMicText->Show(false);
+    } else if (m_hwType == HW_TYPE_WITHOUT_ACCU) {
+        MuteHead->Show(true);
+        MicTypeLabel->SetLabel(wxT("INVALID"));
+        m_micHeadValid = false;
+        NoMicText->Show(false);
+    } else {
+        MicTypeLabel->SetLabel(wxT("none"));
+        m_micHeadValid = false;
+        NoMicText->SetLabel(wxT("No Mic Head"));
+        NoMicText->Show(true);
     }
 }
 
-void TARVIK_User_SWFrm::SetDateTimeButtonClick(wxCommandEvent& WXUNUSED(event)) {}
+// ---------------------------------------------------------------------------------------------
+// Device clock
 
-void TARVIK_User_SWFrm::AutoSyncIfEnabled() {}
+void TARVIK_User_SWFrm::SetDateTimeButtonClick(wxCommandEvent& WXUNUSED(event)) {
+    SetDeviceClock();
+}
 
-void TARVIK_User_SWFrm::SetDeviceClock() {}
+void TARVIK_User_SWFrm::AutoSyncIfEnabled() {
+    long autosync = 0;
+    if (stored_number(SETTING_RTC_AUTOSYNC, m_activePreset, autosync) && autosync == 1)
+        SetDeviceClock();
+}
+
+void TARVIK_User_SWFrm::SetDeviceClock() {
+    SetDeviceClockTo(wxDateTime::Now());
+}
+
+void TARVIK_User_SWFrm::SetDeviceClockTo(const wxDateTime& local) {
+    if (!m_connected)
+        return;
+    const std::string line = clock_command_line(local).ToStdString();
+    link_frame answer;
+    COMPORT.Wait();
+    request_strict_answer(CMD_EXECUTE, "SETTIME", line.c_str(), answer);
+    COMPORT.Post();
+}

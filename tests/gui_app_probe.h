@@ -43,6 +43,49 @@ class MainWindowProbe {
         w->LevelTimerTimer(tick);
     }
 
+    // Connection, poll cycle, port list, status displays and device clock.
+    wxToggleButton* connectButton() const { return w->ConnectButton; }
+    wxChoice* portChoice() const { return w->PortChoice; }
+    // Presses or releases the connect toggle as a click does.
+    void clickConnect(bool pressed) const {
+        w->ConnectButton->SetValue(pressed);
+        wxCommandEvent click(wxEVT_TOGGLEBUTTON, w->ConnectButton->GetId());
+        click.SetEventObject(w->ConnectButton);
+        w->ConnectButtonClick(click);
+    }
+    void pollTick() const {
+        wxTimerEvent tick(*w->PollTimer);
+        w->PollTimerTimer(tick);
+    }
+    void portTick() const {
+        wxTimerEvent tick(*w->MacDevTimer);
+        w->MacDevTimerTimer(tick);
+    }
+    void updatePowerBars() const { w->UpdatePowerBars(); }
+    void updateMemoryBar() const { w->UpdateMemoryBar(); }
+    void outdateMemoryControls() const { w->OutdateMemoryControls(); }
+    void updateRecordTime() const { w->UpdateRecordTime(); }
+    void updateInputDetection() const { w->UpdateInputDetection(); }
+    void updateCapsulePic() const { w->UpdateCapsulePic(); }
+    void setDeviceClockTo(const wxDateTime& local) const { w->SetDeviceClockTo(local); }
+    void setHwType(_T_HW_TYPE type) const { w->m_hwType = type; }
+    bool& micHeadValid() const { return w->m_micHeadValid; }
+    bool& memoryInfoValid() const { return w->m_memoryInfoValid; }
+    uint64_t& freeMemoryBytes() const { return w->m_freeMemoryBytes; }
+    int sampleRate() const { return w->m_sampleRate; }
+    wxChoice* formatChoice() const { return w->rec_format_chooser; }
+    // The head picture shown, or "" when none is.
+    wxString shownHead() const {
+        const std::pair<wxStaticBitmap*, const char*> heads[] = {
+            {w->Niere, "Niere"}, {w->Superniere, "Superniere"}, {w->Kugel, "Kugel"},
+            {w->MuteHead, "MuteHead"}};
+        wxString shown;
+        for (const auto& [picture, name] : heads)
+            if (picture->IsShown())
+                shown += name;
+        return shown;
+    }
+
   private:
     TARVIK_User_SWFrm* w;
 };
