@@ -13,6 +13,8 @@
 namespace {
 
 const char* const DEVICE_ROOT = "/tarvik/";
+// What values read from the device lose at their end.
+const char* const TRAILING_SPACE = " \t\r\n";
 
 constexpr T_SETTING_ELEMENTS DESCRIPTION_PIECES[] = {
     SETTING_REC_META_DESCRIPTION0, SETTING_REC_META_DESCRIPTION1, SETTING_REC_META_DESCRIPTION2,
@@ -56,7 +58,7 @@ template <size_t N> void read_serial_number(char (&serial)[N]) {
         return;
     }
     std::string text = frame_text(&answer);
-    text.erase(text.find_last_not_of(" \t\r\n") + 1);
+    text.erase(text.find_last_not_of(TRAILING_SPACE) + 1);
     append_text(serial, text);
 }
 
@@ -69,15 +71,30 @@ void fill_record(BWF_META_DATA& meta, int preset) {
     append_text(meta.organisationCode, stored_value(SETTING_REC_META_OOO, preset));
 }
 
+constexpr size_t PIECE_MAX = SETTING_VALUE_SIZE - 1;
+constexpr size_t PIECE_COUNT = sizeof(DESCRIPTION_PIECES) / sizeof(DESCRIPTION_PIECES[0]);
+
+// The next run of the description for piece i. Values read back from the device lose their
+// trailing white space, so a run that would end in white space ends before it and the white
+// space opens the next piece, as long as the pieces after it still hold the rest.
+std::string next_run(const std::string& description, size_t taken, size_t i) {
+    std::string run = description.substr(taken, PIECE_MAX);
+    const size_t rest = description.size() - taken;
+    const size_t kept = run.find_last_not_of(TRAILING_SPACE) + 1; // 0 when all of it is white space
+    if (run.size() < rest && kept > 0 && rest - kept <= (PIECE_COUNT - 1 - i) * PIECE_MAX)
+        run.resize(kept);
+    return run;
+}
+
 // The description goes back in runs as long as a stored value: each piece takes what the
 // previous ones left, and pieces past its end are emptied.
 void store_record(const BWF_META_DATA& meta, int preset) {
     const std::string description = field_text(meta.description);
     size_t taken = 0;
-    for (T_SETTING_ELEMENTS piece : DESCRIPTION_PIECES) {
-        const bool first = piece == SETTING_REC_META_DESCRIPTION0;
-        if (first || description.size() > taken) {
-            set_value(piece, preset, description.substr(taken).c_str());
+    for (size_t i = 0; i < PIECE_COUNT; ++i) {
+        const T_SETTING_ELEMENTS piece = DESCRIPTION_PIECES[i];
+        if (i == 0 || description.size() > taken) {
+            set_value(piece, preset, next_run(description, taken, i).c_str());
             taken += stored_value(piece, preset).size();
         } else {
             set_value(piece, preset, "");
