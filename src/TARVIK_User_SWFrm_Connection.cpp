@@ -25,13 +25,18 @@ const wxString NO_DEVICE = wxT("no device found");
 const int ATTEMPTS = 10;
 const int POLL_INTERVAL_MS = 133;
 
-// Sends a request with a text payload and waits for any frame of the request's name.
-bool request(uint32_t command, const char* name, const char* text, link_frame& answer) {
+// Sends a request with a text payload and readies the frame that receives its answer.
+void send_request(uint32_t command, const char* name, const char* text, link_frame& answer) {
     link_frame frame;
     frame_init(&frame, command, name);
     frame_set_text(&frame, text);
     send_command(&frame);
     frame_init(&answer, CMD_NONE, "");
+}
+
+// Waits for any frame of the request's name.
+bool request(uint32_t command, const char* name, const char* text, link_frame& answer) {
+    send_request(command, name, text, answer);
     return recv_command_safe(&answer, name, ATTEMPTS) == 1;
 }
 
@@ -43,11 +48,7 @@ bool request_answer(uint32_t command, const char* name, const char* text, link_f
 // The same, but waiting for CMD_ANSWER itself: frames of another command are passed over.
 bool request_strict_answer(uint32_t command, const char* name, const char* text,
                            link_frame& answer) {
-    link_frame frame;
-    frame_init(&frame, command, name);
-    frame_set_text(&frame, text);
-    send_command(&frame);
-    frame_init(&answer, CMD_NONE, "");
+    send_request(command, name, text, answer);
     return recv_command_safer(&answer, CMD_ANSWER, name, ATTEMPTS) == 1;
 }
 
