@@ -109,6 +109,7 @@ class TARVIK_User_SWFrm : public wxFrame {
     void UpdatePresets();
     void BTN_PRESET1Click(wxCommandEvent& event);
     void UpdateType(_T_HW_TYPE type);
+    void ApplyFormatRule(int preset, char fromControl);
 
     // BWF metadata (TARVIK_User_SWFrm_Metadata.cpp).
     void MetaDataBtnClick(wxCommandEvent& event);

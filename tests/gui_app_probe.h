@@ -43,6 +43,18 @@ class MainWindowProbe {
         w->LevelTimerTimer(tick);
     }
 
+    // Setting synchronisation, permissions, presets and hardware type.
+    void setActivePreset(int preset) const { w->m_activePreset = preset; }
+    void refreshControls() const { w->StringSettingsToControls(); }
+    void settingToControl(int setting) const { w->SettingToControl(setting, w->m_activePreset); }
+    void checkPermissions() const { w->CheckPermissions(); }
+    void updatePresets() const { w->UpdatePresets(); }
+    void updateType(_T_HW_TYPE type) const { w->UpdateType(type); }
+    _T_HW_TYPE hwType() const { return w->m_hwType; }
+    bool presetSwitchAllowed() const { return w->m_presetSwitchAllowed; }
+    bool presetsEnabled() const { return w->m_presetsEnabled; }
+    wxStaticBitmap* noBatteryPicture() const { return w->NoBattery; }
+
     // Connection, poll cycle, port list, status displays and device clock.
     wxToggleButton* connectButton() const { return w->ConnectButton; }
     wxChoice* portChoice() const { return w->PortChoice; }
