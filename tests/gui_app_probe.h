@@ -54,6 +54,7 @@ class MainWindowProbe {
     bool presetSwitchAllowed() const { return w->m_presetSwitchAllowed; }
     bool presetsEnabled() const { return w->m_presetsEnabled; }
     wxStaticBitmap* noBatteryPicture() const { return w->NoBattery; }
+    PowerMeter* accuGauge() const { return w->m_accuMeter; }
 
     // Connection, poll cycle, port list, status displays and device clock.
     wxToggleButton* connectButton() const { return w->ConnectButton; }
