@@ -1,6 +1,8 @@
 // Setting controls kept in step with the value store and the simulated device.
 #include "settings_window_test.h"
 
+#include "gui_app_device.h"
+
 #include <optional>
 
 namespace {
@@ -323,6 +325,59 @@ TEST_F(SyncTest, UnconfirmedWriteShowsOneErrorBoxEachAndKeepsTheValue) {
     choose(ID_FORMAT, "MP2");
     EXPECT_EQ(guitest::take_dialogs().size(), 3u);
     EXPECT_EQ(stored(SETTING_REC_BITRATE), "128");
+}
+
+// Through the program's own connect and disconnect.
+class ConnectedSyncTest : public devtest::DeviceWindowTest {
+  protected:
+    std::vector<sim::Frame> after_loading() {
+        const auto frames = device.frames();
+        const long active = devtest::first_index(frames, [](const sim::Frame& f) {
+            return devtest::is_read(f, "/tarvik/settings/current_preset");
+        });
+        return {frames.begin() + active + 1, frames.end()};
+    }
+};
+
+TEST_F(ConnectedSyncTest, ConnectShowsTheActivePresetAndDisconnectLocksIt) {
+    device.set_file("/tarvik/settings/current_preset", "2");
+    device.set_file(devtest::setting_file(2, SETTING_PRESET_NAME), "Two");
+    device.set_file(devtest::setting_file(2, SETTING_REC_MIC_LEVEL), "33");
+    device.set_file(devtest::setting_file(2, SETTING_ROI_ENABLE), "0");
+    connect();
+    EXPECT_EQ(probe->activePreset(), 2);
+    EXPECT_EQ(devtest::label(window, "MicGainText"), "33dB");
+    EXPECT_TRUE(named<wxSlider>(window, "MicLevel")->IsEnabled());
+
+    // The first text goes out as a notice (no permission pass yet), the others as values;
+    // the live settings are applied in setting order.
+    Writes texts;
+    Writes dsp;
+    for (const auto& f : after_loading()) {
+        if (f.command == sim::WRITE_FILE || f.command == sim::MESSAGE)
+            texts.push_back(f.name + (f.command == sim::MESSAGE ? "!" : "=") + f.text);
+        if (f.name == "UPDATEDSP")
+            dsp.push_back(f.text.substr(f.text.rfind(' ') + 1));
+    }
+    EXPECT_EQ(texts, (Writes{"/tarvik/settings/2/mic_label!permission denied writing setting "
+                             "mic_label 3, 5\n",
+                             "/tarvik/settings/2/preset_name=Two",
+                             "/tarvik/settings/2/rec_filename_prefix=_oVk_serial_number_"}));
+    EXPECT_EQ(dsp, (Writes{"rec_mic_level", "rec_line_level", "play_output_selection",
+                           "play_headset_level", "play_lineout_level", "roi_enable",
+                           "rec_mic_level", "li_enable"}));
+
+    // Presets are not enabled by default: only "DEFAULT", 1 and the active one can be chosen.
+    std::vector<int> enabled;
+    for (const T_PRESET_BTN* entry : probe->presetButtons())
+        if (entry->button->IsEnabled())
+            enabled.push_back(entry->index);
+    EXPECT_EQ(enabled, (std::vector<int>{0, 1, 2}));
+
+    probe->clickConnect(false);
+    EXPECT_FALSE(named<wxSlider>(window, "MicLevel")->IsEnabled());
+    EXPECT_EQ(settings_mapping[SETTING_REC_MIC_LEVEL].write_level, 4);
+    EXPECT_TRUE(named<wxToggleButton>(window, "BTN_PRESET1")->IsEnabled());
 }
 
 } // namespace
