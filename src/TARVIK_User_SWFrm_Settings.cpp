@@ -61,8 +61,10 @@ bool permits(int setting, int preset) {
     char text[SETTING_VALUE_SIZE];
     std::snprintf(text, sizeof(text), "%s", stored_text(setting, preset));
     trim_device_string(text);
+    wxString host;
+    convert_device_to_host_string(text, host);
     long value = 0;
-    return whole_number(wxString::FromAscii(text), &value) && value == 1;
+    return whole_number(host, &value) && value == 1;
 }
 
 std::string setting_path(int preset, const char* name) {

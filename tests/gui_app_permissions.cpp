@@ -113,8 +113,9 @@ TEST_F(PermissionTest, AllowTextMustBeWhollyTheNumberOne) {
     go_online();
     auto* line = at<wxSlider>(ID_LINE_LEVEL);
     const std::pair<const char*, bool> cases[] = {
-        {"1", true}, {"1 ", true},  {"1\r\n", true}, {" 1", true},  {"+1", true}, {"0", false},
-        {"", false}, {"1x", false}, {"yes", false},  {"11", false}, {"2", false}, {"1.0", false}};
+        {"1", true},  {"1 ", true},   {"1\r\n", true}, {" 1", true},   {"+1", true},
+        {"0", false}, {"", false},    {"1x", false},   {"yes", false}, {"11", false},
+        {"2", false}, {"1.0", false}, {"\xe4", false}};
     for (const auto& [text, permitted] : cases) {
         store(SETTING_ALLOW_SET_LINE_GAIN, text);
         probe->checkPermissions();
