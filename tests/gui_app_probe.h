@@ -89,9 +89,10 @@ class MainWindowProbe {
     wxChoice* formatChoice() const { return w->rec_format_chooser; }
     // The head picture shown, or "" when none is.
     wxString shownHead() const {
-        const std::pair<wxStaticBitmap*, const char*> heads[] = {
-            {w->Niere, "Niere"}, {w->Superniere, "Superniere"}, {w->Kugel, "Kugel"},
-            {w->MuteHead, "MuteHead"}};
+        const std::pair<wxStaticBitmap*, const char*> heads[] = {{w->Niere, "Niere"},
+                                                                 {w->Superniere, "Superniere"},
+                                                                 {w->Kugel, "Kugel"},
+                                                                 {w->MuteHead, "MuteHead"}};
         wxString shown;
         for (const auto& [picture, name] : heads)
             if (picture->IsShown())
