@@ -22,6 +22,14 @@
 wxSemaphore COMPORT(1, 1);
 wxWindow* TheParent = nullptr;
 
+bool device_exchange(link_frame* answer, uint32_t command, const char* name, const char* text,
+                     T_ANSWER_WAIT wait, int attempts) {
+    COMPORT.Wait();
+    const int answered = request_frame(answer, command, name, text, wait, attempts);
+    COMPORT.Post();
+    return answered != 0;
+}
+
 namespace {
 
 enum {
@@ -660,18 +668,12 @@ void TARVIK_User_SWFrm::LevelTimerTimer(wxTimerEvent& WXUNUSED(event)) {
 
 void TARVIK_User_SWFrm::ReadLevel() {
     const char* const path = "/proc/dsp_level";
-    COMPORT.Wait();
-    link_frame request;
-    frame_init(&request, CMD_READ_FILE, path);
-    send_command(&request);
     link_frame answer;
-    frame_init(&answer, CMD_NONE, "");
-    if (recv_command_safe(&answer, path, 10) && answer.command == CMD_ANSWER) {
+    if (device_exchange(&answer, CMD_READ_FILE, path, "", WAIT_BY_NAME_ANSWER)) {
         const long long value = leading_number(frame_text(&answer));
         if (value != 0)
             m_levelCurrent = 20.0f * log10f(static_cast<float>(value) / 32767.0f);
     }
-    COMPORT.Post();
 }
 
 // Instant rise; fall by the given amount, but never below the current reading.

@@ -20,6 +20,7 @@
 #include <wx/timer.h>
 #include <wx/tglbtn.h>
 
+#include "protocol.h"
 #include "tarvik_settings.h"
 
 class LevelMeterPanel;
@@ -30,6 +31,10 @@ class wxDateTime;
 extern wxSemaphore COMPORT;
 // The main window, as parent for dialogs opened outside it.
 extern wxWindow* TheParent;
+
+// One request/answer exchange with the device, holding COMPORT for exactly its send and wait.
+bool device_exchange(link_frame* answer, uint32_t command, const char* name, const char* text,
+                     T_ANSWER_WAIT wait, int attempts = 10);
 
 // One preset toggle button and the preset it selects.
 struct T_PRESET_BTN {

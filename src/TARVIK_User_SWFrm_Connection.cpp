@@ -25,33 +25,6 @@ const wxString NO_DEVICE = wxT("no device found");
 const int ATTEMPTS = 10;
 const int POLL_INTERVAL_MS = 133;
 
-// Sends a request with a text payload and readies the frame that receives its answer.
-void send_request(uint32_t command, const char* name, const char* text, link_frame& answer) {
-    link_frame frame;
-    frame_init(&frame, command, name);
-    frame_set_text(&frame, text);
-    send_command(&frame);
-    frame_init(&answer, CMD_NONE, "");
-}
-
-// Waits for any frame of the request's name.
-bool request(uint32_t command, const char* name, const char* text, link_frame& answer) {
-    send_request(command, name, text, answer);
-    return recv_command_safe(&answer, name, ATTEMPTS) == 1;
-}
-
-// A request whose answer counts only as CMD_ANSWER of the request's name.
-bool request_answer(uint32_t command, const char* name, const char* text, link_frame& answer) {
-    return request(command, name, text, answer) && answer.command == CMD_ANSWER;
-}
-
-// The same, but waiting for CMD_ANSWER itself: frames of another command are passed over.
-bool request_strict_answer(uint32_t command, const char* name, const char* text,
-                           link_frame& answer) {
-    send_request(command, name, text, answer);
-    return recv_command_safer(&answer, CMD_ANSWER, name, ATTEMPTS) == 1;
-}
-
 wxString answer_text(const link_frame& answer) {
     wxString text(frame_text(&answer).c_str(), wxConvISO8859_1);
     text.Trim(true);
@@ -61,10 +34,8 @@ wxString answer_text(const link_frame& answer) {
 // Reads one status file, holding the port lock for its one exchange.
 bool read_status(const char* path, bool waitForAnswer, wxString& text) {
     link_frame answer;
-    COMPORT.Wait();
-    const bool ok = waitForAnswer ? request_strict_answer(CMD_READ_FILE, path, "", answer)
-                                  : request_answer(CMD_READ_FILE, path, "", answer);
-    COMPORT.Post();
+    const bool ok = device_exchange(&answer, CMD_READ_FILE, path, "",
+                                    waitForAnswer ? WAIT_FOR_ANSWER : WAIT_BY_NAME_ANSWER);
     if (ok)
         text = answer_text(answer);
     return ok;
@@ -204,7 +175,8 @@ void TARVIK_User_SWFrm::PresetFromDevice(int preset) {
         // Validation changes the text in place: it gets a buffer of its own.
         char value[sizeof(answer.payload.text)];
         COMPORT.Wait();
-        if (request_answer(CMD_READ_FILE, path.c_str(), "", answer)) {
+        if (request_frame(&answer, CMD_READ_FILE, path.c_str(), "", WAIT_BY_NAME_ANSWER,
+                          ATTEMPTS)) {
             copy_text(value, sizeof(value), frame_text(&answer).c_str());
         } else {
             write_setting_missadd(setting, preset, backup_settings[setting]);
@@ -220,9 +192,7 @@ void TARVIK_User_SWFrm::RunScript(const char* name) {
         return;
     const std::string line = std::string(SCRIPTS_DIR) + name;
     link_frame answer;
-    COMPORT.Wait();
-    request(CMD_EXECUTE, "RUNSCRIPT", line.c_str(), answer);
-    COMPORT.Post();
+    device_exchange(&answer, CMD_EXECUTE, "RUNSCRIPT", line.c_str(), WAIT_BY_NAME);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -282,8 +252,8 @@ void TARVIK_User_SWFrm::LinkLost() {
 void TARVIK_User_SWFrm::ReadDeviceDate() {
     link_frame answer;
     COMPORT.Wait();
-    request(CMD_EXECUTE, "TIMETOTEMP", DATE_COMMAND, answer);
-    if (request_answer(CMD_READ_FILE, DATE_FILE, "", answer)) {
+    request_frame(&answer, CMD_EXECUTE, "TIMETOTEMP", DATE_COMMAND, WAIT_BY_NAME, ATTEMPTS);
+    if (request_frame(&answer, CMD_READ_FILE, DATE_FILE, "", WAIT_BY_NAME_ANSWER, ATTEMPTS)) {
         const wxString text = answer_text(answer);
         TimeText->SetLabel(text.length() > 11 ? text.Mid(11, 9) : wxString());
         DateText->SetLabel(text.Left(10));
@@ -458,7 +428,5 @@ void TARVIK_User_SWFrm::SetDeviceClockTo(const wxDateTime& local) {
         return;
     const std::string line = clock_command_line(local).ToStdString();
     link_frame answer;
-    COMPORT.Wait();
-    request_strict_answer(CMD_EXECUTE, "SETTIME", line.c_str(), answer);
-    COMPORT.Post();
+    device_exchange(&answer, CMD_EXECUTE, "SETTIME", line.c_str(), WAIT_FOR_ANSWER);
 }

@@ -42,18 +42,8 @@ template <size_t N> std::string field_text(const char (&field)[N]) {
 template <size_t N> void read_serial_number(char (&serial)[N]) {
     char name[sizeof(link_frame::name)];
     std::snprintf(name, sizeof(name), "%sserialnumber", DEVICE_ROOT);
-    link_frame request;
-    frame_init(&request, CMD_READ_FILE, name);
-    frame_set_text(&request, "");
     link_frame answer;
-    std::memset(&answer, 0, sizeof(answer));
-
-    COMPORT.Wait();
-    send_command(&request);
-    const int answered = recv_command_safer(&answer, CMD_ANSWER, name, 1);
-    COMPORT.Post();
-
-    if (!answered) {
+    if (!device_exchange(&answer, CMD_READ_FILE, name, "", WAIT_FOR_ANSWER, 1)) {
         append_text(serial, "noserial");
         return;
     }

@@ -71,20 +71,6 @@ std::string setting_path(int preset, const char* name) {
     return SETTINGS_ROOT + std::to_string(preset) + "/" + name;
 }
 
-// One request and its answer, holding the port lock for exactly that exchange. With
-// byCommand the answer must be CMD_ANSWER under the request's name, else any frame of it.
-bool exchange(const link_frame& request, bool byCommand) {
-    const std::string name = frame_name(&request);
-    link_frame answer;
-    frame_init(&answer, CMD_NONE, "");
-    COMPORT.Wait();
-    send_command(&request);
-    const int answered = byCommand ? recv_command_safer(&answer, CMD_ANSWER, name.c_str(), 10)
-                                   : recv_command_safe(&answer, name.c_str(), 10);
-    COMPORT.Post();
-    return answered != 0;
-}
-
 void fill_choice(wxChoice* choice, const T_SETTING_MAPPING& record, int first, int end) {
     choice->Clear();
     for (int i = std::max(first, 0); i < end && i < SETTING_CHOICES_MAX; ++i)
@@ -151,19 +137,18 @@ bool TARVIK_User_SWFrm::SettingToDevice(T_SETTING_ELEMENTS setting) {
     const T_SETTING_MAPPING& record = settings_mapping[setting];
     const std::string path = setting_path(m_activePreset, record.name);
 
-    link_frame request;
-    frame_init(&request, CMD_WRITE_FILE, path.c_str());
-    frame_set_text(&request, stored_text(setting, m_activePreset));
-    clean_device_string(request.payload.text, false);
+    uint32_t command = CMD_WRITE_FILE;
+    char payload[sizeof(link_frame::payload.text)];
+    std::snprintf(payload, sizeof(payload), "%s", stored_text(setting, m_activePreset));
+    clean_device_string(payload, false);
     if (record.write_level < auth_level) {
-        request.command = CMD_MESSAGE;
-        const wxString notice =
-            wxString::Format(wxT("permission denied writing setting %s %d, %d\n"), record.name,
-                             record.write_level, auth_level);
-        frame_set_text(&request, notice.ToAscii());
+        command = CMD_MESSAGE;
+        std::snprintf(payload, sizeof(payload), "permission denied writing setting %s %d, %d\n",
+                      record.name, record.write_level, auth_level);
     }
 
-    const bool answered = exchange(request, true);
+    link_frame answer;
+    const bool answered = device_exchange(&answer, command, path.c_str(), payload, WAIT_FOR_ANSWER);
     if (!answered) {
         auto* box = new wxMessageDialog(
             this, wxT("An error occured while transfering settings to the device."),
@@ -177,12 +162,10 @@ bool TARVIK_User_SWFrm::SettingToDevice(T_SETTING_ELEMENTS setting) {
 void TARVIK_User_SWFrm::UpdateDSP(T_SETTING_ELEMENTS setting) {
     if (!m_connected)
         return;
-    link_frame request;
-    frame_init(&request, CMD_EXECUTE, "UPDATEDSP");
     const std::string line =
         std::string(TARVIK_ROOT) + "daemons/dsp_set " + settings_mapping[setting].name;
-    frame_set_text(&request, line.c_str());
-    exchange(request, false);
+    link_frame answer;
+    device_exchange(&answer, CMD_EXECUTE, "UPDATEDSP", line.c_str(), WAIT_BY_NAME);
 }
 
 void TARVIK_User_SWFrm::UpdateIfLiveSetting(T_SETTING_ELEMENTS setting) {

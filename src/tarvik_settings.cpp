@@ -555,17 +555,8 @@ const char HW_TYPE_FILE[] = "/tmp/hw_type";
 // Reads one device file, holding the port lock for exactly the one exchange. On success
 // text holds the answer without trailing white space.
 bool read_device_file(const std::string& path, std::string& text) {
-    link_frame request;
-    frame_init(&request, CMD_READ_FILE, path.c_str());
     link_frame answer;
-    std::memset(&answer, 0, sizeof(answer));
-
-    COMPORT.Wait();
-    send_command(&request);
-    const int answered = recv_command_safer(&answer, CMD_ANSWER, path.c_str(), 10);
-    COMPORT.Post();
-
-    if (!answered)
+    if (!device_exchange(&answer, CMD_READ_FILE, path.c_str(), "", WAIT_FOR_ANSWER))
         return false;
     text = frame_text(&answer);
     while (!text.empty() && std::strchr("\t\n\r ", text.back()) != nullptr)
@@ -585,17 +576,9 @@ int get_active_preset() {
 }
 
 void set_active_preset(int preset) {
-    link_frame request;
-    frame_init(&request, CMD_EXECUTE, "SETPRESET");
-    frame_set_text(&request,
-                   (std::string(SCRIPTS_ROOT) + "set_preset " + std::to_string(preset)).c_str());
+    const std::string line = std::string(SCRIPTS_ROOT) + "set_preset " + std::to_string(preset);
     link_frame answer;
-    std::memset(&answer, 0, sizeof(answer));
-
-    COMPORT.Wait();
-    send_command(&request);
-    recv_command_safe(&answer, "SETPRESET", 10);
-    COMPORT.Post();
+    device_exchange(&answer, CMD_EXECUTE, "SETPRESET", line.c_str(), WAIT_BY_NAME);
 }
 
 int get_hw_type() {

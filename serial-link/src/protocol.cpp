@@ -117,6 +117,23 @@ int recv_command_safer(link_frame* frame, uint32_t command, const char* name, in
     return 0;
 }
 
+int request_frame(link_frame* answer, uint32_t command, const char* name, const char* text,
+                  T_ANSWER_WAIT wait, int attempts) {
+    link_frame request;
+    frame_init(&request, command, name);
+    frame_set_text(&request, text);
+    send_command(&request);
+    frame_init(answer, CMD_NONE, "");
+    switch (wait) {
+    case WAIT_BY_NAME:
+        return recv_command_safe(answer, name, attempts);
+    case WAIT_BY_NAME_ANSWER:
+        return recv_command_safe(answer, name, attempts) && answer->command == CMD_ANSWER;
+    default:
+        return recv_command_safer(answer, CMD_ANSWER, name, attempts);
+    }
+}
+
 int establish_link() {
     const int32_t r = std::rand();
     auth_level = 5;

@@ -42,6 +42,18 @@ int recv_command_safe(link_frame* frame, const char* name, int attempts);
 int recv_command_safer(link_frame* frame, uint32_t command, const char* name, int attempts);
 int establish_link();
 
+// How a request's answer is awaited.
+enum T_ANSWER_WAIT {
+    WAIT_BY_NAME,        // any frame of the request's name
+    WAIT_BY_NAME_ANSWER, // a frame of the request's name, which must then be CMD_ANSWER
+    WAIT_FOR_ANSWER,     // CMD_ANSWER of the request's name; other frames are passed over
+};
+
+// Sends a request with a text payload and waits for its answer; 1 when it came. The caller
+// holds the port lock around it.
+int request_frame(link_frame* answer, uint32_t command, const char* name, const char* text,
+                  T_ANSWER_WAIT wait, int attempts);
+
 // Frame helpers shared by every exchange. They never read or write outside the frame:
 // texts are cut to fit with their NUL, and received texts are read only up to their
 // first NUL or the end of their field.
