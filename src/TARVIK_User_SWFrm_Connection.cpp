@@ -16,8 +16,6 @@
 
 namespace {
 
-const char* const SCRIPTS_DIR = "/tarvik/scripts/";
-const char* const SETTINGS_ROOT = "/tarvik/settings/";
 const char* const MIC_FILE = "/tarvik/mics/current_mic";
 const char* const DATE_FILE = "/tmp/datestring";
 const char* const DATE_COMMAND = "date +%Y/%m/%d-%H:%M:%S > /tmp/datestring";
@@ -83,17 +81,12 @@ void copy_text(char* buffer, size_t size, const char* text) {
     buffer[length] = '\0';
 }
 
-std::string setting_path(int preset, int setting) {
-    return std::string(SETTINGS_ROOT) + std::to_string(preset) + "/" +
-           settings_mapping[setting].name;
-}
-
 wxString clock_command_line(const wxDateTime& local) {
     return wxString::Format(wxT("date -s %04d.%02d.%02d-%02d:%02d:%02d; %ssync_with_rtc"),
                             local.GetYear(), static_cast<int>(local.GetMonth()) + 1,
                             static_cast<int>(local.GetDay()), static_cast<int>(local.GetHour()),
                             static_cast<int>(local.GetMinute()),
-                            static_cast<int>(local.GetSecond()), SCRIPTS_DIR);
+                            static_cast<int>(local.GetSecond()), SCRIPTS_ROOT);
 }
 
 } // namespace
@@ -170,7 +163,7 @@ void TARVIK_User_SWFrm::DisconnectFromDevice() {
 void TARVIK_User_SWFrm::PresetFromDevice(int preset) {
     preload_preset_backup(preset);
     for (int setting = 0; setting < SETTINGS_COUNT; ++setting) {
-        const std::string path = setting_path(preset, setting);
+        const std::string path = setting_file_path(preset, setting);
         link_frame answer;
         // Validation changes the text in place: it gets a buffer of its own.
         char value[sizeof(answer.payload.text)];
@@ -190,7 +183,7 @@ void TARVIK_User_SWFrm::PresetFromDevice(int preset) {
 void TARVIK_User_SWFrm::RunScript(const char* name) {
     if (!m_connected)
         return;
-    const std::string line = std::string(SCRIPTS_DIR) + name;
+    const std::string line = std::string(SCRIPTS_ROOT) + name;
     link_frame answer;
     device_exchange(&answer, CMD_EXECUTE, "RUNSCRIPT", line.c_str(), WAIT_BY_NAME);
 }

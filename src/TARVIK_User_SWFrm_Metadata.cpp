@@ -12,7 +12,6 @@
 
 namespace {
 
-const char* const DEVICE_ROOT = "/tarvik/";
 // What values read from the device lose at their end.
 const char* const TRAILING_SPACE = " \t\r\n";
 

@@ -16,9 +16,6 @@
 
 namespace {
 
-const char SETTINGS_ROOT[] = "/tarvik/settings/";
-const char TARVIK_ROOT[] = "/tarvik/";
-
 // Settings the device's DSP applies at once when asked.
 bool is_live_setting(int setting) {
     switch (setting) {
@@ -65,10 +62,6 @@ bool permits(int setting, int preset) {
     convert_device_to_host_string(text, host);
     long value = 0;
     return whole_number(host, &value) && value == 1;
-}
-
-std::string setting_path(int preset, const char* name) {
-    return SETTINGS_ROOT + std::to_string(preset) + "/" + name;
 }
 
 void fill_choice(wxChoice* choice, const T_SETTING_MAPPING& record, int first, int end) {
@@ -135,7 +128,7 @@ void TARVIK_User_SWFrm::Control_to_Settings(wxControl* control) {
 
 bool TARVIK_User_SWFrm::SettingToDevice(T_SETTING_ELEMENTS setting) {
     const T_SETTING_MAPPING& record = settings_mapping[setting];
-    const std::string path = setting_path(m_activePreset, record.name);
+    const std::string path = setting_file_path(m_activePreset, setting);
 
     uint32_t command = CMD_WRITE_FILE;
     char payload[sizeof(link_frame::payload.text)];
@@ -163,7 +156,7 @@ void TARVIK_User_SWFrm::UpdateDSP(T_SETTING_ELEMENTS setting) {
     if (!m_connected)
         return;
     const std::string line =
-        std::string(TARVIK_ROOT) + "daemons/dsp_set " + settings_mapping[setting].name;
+        std::string(DEVICE_ROOT) + "daemons/dsp_set " + settings_mapping[setting].name;
     link_frame answer;
     device_exchange(&answer, CMD_EXECUTE, "UPDATEDSP", line.c_str(), WAIT_BY_NAME);
 }

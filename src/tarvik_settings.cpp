@@ -544,12 +544,21 @@ void convert_choice_text(int setting, wxString& text, bool toHost) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Device paths
+
+const char DEVICE_ROOT[] = "/tarvik/";
+const char SETTINGS_ROOT[] = "/tarvik/settings/";
+const char SCRIPTS_ROOT[] = "/tarvik/scripts/";
+
+std::string setting_file_path(int preset, int setting) {
+    return SETTINGS_ROOT + std::to_string(preset) + "/" + settings_mapping[setting].name;
+}
+
+// ---------------------------------------------------------------------------------------------
 // Device queries
 
 namespace {
 
-const char SETTINGS_ROOT[] = "/tarvik/settings/";
-const char SCRIPTS_ROOT[] = "/tarvik/scripts/";
 const char HW_TYPE_FILE[] = "/tmp/hw_type";
 
 // Reads one device file, holding the port lock for exactly the one exchange. On success

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include <wx/string.h>
 
@@ -198,6 +199,12 @@ enum _T_HW_TYPE {
 int get_active_preset();
 void set_active_preset(int preset);
 int get_hw_type();
+
+// The device's folders, and the file of one setting in one preset.
+extern const char DEVICE_ROOT[];   // "/tarvik/"
+extern const char SETTINGS_ROOT[]; // "/tarvik/settings/"
+extern const char SCRIPTS_ROOT[];  // "/tarvik/scripts/"
+std::string setting_file_path(int preset, int setting);
 
 // Microphone heads: a type letter's position in mic_chars indexes the two tables.
 constexpr int CAPSULE_COUNT = 21;
