@@ -309,12 +309,15 @@ void SimDevice::handle(const Frame& frame) {
         replies = responder(frame);
     if (!replies)
         replies = default_replies(frame);
+    // Recorded after its effects and before its replies: a test that waited for the frame
+    // sees what it changed, and a program that has the answer finds the frame recorded.
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        frames_.push_back(frame);
+        received_.notify_all();
+    }
     for (const std::string& reply : *replies)
         write_reply(reply);
-    // Recorded after its effects and replies, so a test that waited for it sees them.
-    std::lock_guard<std::mutex> lock(mutex_);
-    frames_.push_back(frame);
-    received_.notify_all();
 }
 
 Replies SimDevice::default_replies(const Frame& frame) {
