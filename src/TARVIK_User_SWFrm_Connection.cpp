@@ -257,9 +257,11 @@ void TARVIK_User_SWFrm::ReadDeviceDate() {
 void TARVIK_User_SWFrm::MacDevTimerTimer(wxTimerEvent& WXUNUSED(event)) {
     if (m_connected)
         return;
-    const int shown = PortChoice->GetStringSelection() == NO_DEVICE
-                          ? 0
-                          : static_cast<int>(PortChoice->GetCount());
+    // The list stands for no port while it reads "no device found", also with nothing
+    // selected (a remembered index beyond the list), or it would never be refilled.
+    const bool none = PortChoice->GetStringSelection() == NO_DEVICE ||
+                      (PortChoice->GetCount() == 1 && PortChoice->GetString(0) == NO_DEVICE);
+    const int shown = none ? 0 : static_cast<int>(PortChoice->GetCount());
     if (get_num_ports() == shown)
         return;
     FillPortList();

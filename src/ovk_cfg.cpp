@@ -1,11 +1,13 @@
 #include "ovk_cfg.h"
 
+#include <climits>
 #include <cstdlib>
 
 #include <wx/config.h>
 #include <wx/convauto.h>
 #include <wx/fileconf.h>
 #include <wx/filename.h>
+#include <wx/log.h>
 #include <wx/utils.h>
 
 namespace {
@@ -41,6 +43,8 @@ int ovk_cfg_init(void) {
     // A new account may lack ~/.local/share too: without the whole path nothing is ever kept.
     if (name.IsOk() && !wxFileName::DirExists(name.GetPath()))
         wxFileName::Mkdir(name.GetPath(), 0777, wxPATH_MKDIR_FULL);
+    // A file that cannot be read or written only loses the remembered port: no messages.
+    wxLogNull quiet;
     wxConfigBase::Set(new wxFileConfig(wxEmptyString, wxEmptyString, name.GetFullPath(),
                                        wxEmptyString, wxCONFIG_USE_LOCAL_FILE, wxConvAuto()));
     return 0;
@@ -51,15 +55,17 @@ void ovk_cfg_done(void) {
     if (!config)
         return;
     wxConfigBase::Set(nullptr);
+    wxLogNull quiet;
     delete config; // writes the file
 }
 
 int get_default_port(void) {
     wxConfigBase* config = wxConfigBase::Get();
-    int port = 0;
-    if (!config || !config->Read(PORT_KEY, &port))
+    long port = 0;
+    // A value beyond an int does not read as a port index either.
+    if (!config || !config->Read(PORT_KEY, &port) || port < INT_MIN || port > INT_MAX)
         return 0;
-    return port;
+    return static_cast<int>(port);
 }
 
 void set_default_port(int port) {

@@ -1,5 +1,6 @@
 #include "tarvik_settings.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -568,7 +569,7 @@ bool read_device_file(const std::string& path, std::string& text) {
     if (!device_exchange(&answer, CMD_READ_FILE, path.c_str(), "", WAIT_FOR_ANSWER))
         return false;
     text = frame_text(&answer);
-    while (!text.empty() && std::strchr("\t\n\r ", text.back()) != nullptr)
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
         text.pop_back();
     return true;
 }

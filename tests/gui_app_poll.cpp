@@ -246,6 +246,15 @@ TEST_F(PortListTest, PortsAppearingAreListedAndTheRememberedOneSelected) {
     EXPECT_EQ(probe->portChoice()->GetSelection(), wxNOT_FOUND);
 }
 
+TEST_F(PortListTest, NoDeviceWithNothingSelectedIsRefilledWhenAPortAppears) {
+    // A remembered index beyond the list leaves "no device found" unselected.
+    set_default_port(1);
+    probe->portChoice()->SetSelection(wxNOT_FOUND);
+    folder.add("ttyACM0");
+    probe->portTick();
+    EXPECT_EQ(entries(), Entries{"COM1"});
+}
+
 TEST_F(PortListTest, SameCountKeepsTheListButNotThePortTable) {
     folder.add("ttyACM0");
     probe->portTick();

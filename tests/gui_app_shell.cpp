@@ -242,12 +242,14 @@ TEST_F(ShellTest, StoredIndexBeyondTheListLeavesItUsable) {
 }
 
 TEST_F(ShellTest, UnreadableStoredPortCountsAsTheFirst) {
-    write_preferences("[Global]\nLastCOMPort=second\n");
-    PortFolder two(2);
-    TARVIK_User_SWFrm* window = start_program();
-    EXPECT_EQ(get_default_port(), 0);
-    EXPECT_EQ(control<wxChoice>(window, 1107)->GetSelection(), 0);
-    close_program(window);
+    for (const char* stored : {"second", "99999999999"}) {
+        write_preferences(std::string("[Global]\nLastCOMPort=") + stored + "\n");
+        PortFolder two(2);
+        TARVIK_User_SWFrm* window = start_program();
+        EXPECT_EQ(get_default_port(), 0) << stored;
+        EXPECT_EQ(control<wxChoice>(window, 1107)->GetSelection(), 0) << stored;
+        close_program(window);
+    }
 }
 
 TEST_F(ShellTest, ConnectToggleStartsReleased) {
