@@ -232,9 +232,14 @@ void MetaDataDlg::DescEditUpdated(wxUpdateUIEvent& WXUNUSED(event)) {
 
     if (std::strcmp(replaced.data(), dropped.data()) != 0 ||
         std::strcmp(dropped.data(), m_lastDescription) != 0) {
-        const size_t length = std::min(std::strlen(dropped.data()), DESCRIPTION_MAX);
-        std::memcpy(m_lastDescription, dropped.data(), length);
-        m_lastDescription[length] = '\0';
+        // A full description takes no more typing (GTK keeps no length limit on multi-line
+        // fields): cutting the end instead would drop text the user already had.
+        const bool full = std::strlen(m_lastDescription) == DESCRIPTION_MAX;
+        if (!full || std::strlen(dropped.data()) <= DESCRIPTION_MAX) {
+            const size_t length = std::min(std::strlen(dropped.data()), DESCRIPTION_MAX);
+            std::memcpy(m_lastDescription, dropped.data(), length);
+            m_lastDescription[length] = '\0';
+        }
         wxString accepted;
         convert_device_to_host_string(m_lastDescription, accepted);
         if (accepted != DescEdit->GetValue()) {

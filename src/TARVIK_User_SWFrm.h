@@ -232,7 +232,7 @@ class TARVIK_User_SWFrm : public wxFrame {
     PowerMeter* m_accuMeter = nullptr;
     PowerMeter* m_batteryMeter = nullptr;
 
-    int m_activePreset;
+    int m_activePreset = 1;
     std::set<T_SETTING_ELEMENTS> m_displaySettings;
     std::set<T_SETTING_ELEMENTS> m_permissionSettings;
     std::list<T_PRESET_BTN*> m_presetButtons;

@@ -236,6 +236,30 @@ TEST_F(MetaDialog, LongPasteIsCutTo256Characters) {
     EXPECT_EQ(std::strlen(meta.description), 256u);
 }
 
+TEST_F(MetaDialog, FullDescriptionTakesNoMoreTyping) {
+    BWF_META_DATA meta = make_record(1);
+    std::string full;
+    for (int i = 0; i < 256; ++i)
+        full += static_cast<char>('a' + i % 26);
+    std::strcpy(meta.description, full.c_str());
+    wxString shown;
+    long caret = -1;
+    run(meta, [&] {
+        wxTextCtrl* desc = edit("DescEdit");
+        guitest::pump(30);
+        desc->SetInsertionPoint(100);
+        guitest::pump(30);
+        for (const wxChar* key : {wxT("X"), wxT("Y"), wxT("Z")})
+            type(key);
+        shown = desc->GetValue();
+        caret = desc->GetInsertionPoint();
+        click("OkBtn");
+    });
+    EXPECT_EQ(shown, wxString(full));
+    EXPECT_EQ(caret, 100);
+    EXPECT_EQ(std::string(meta.description), full);
+}
+
 TEST_F(MetaDialog, ShownCentredWithItsButtonsInside) {
     BWF_META_DATA meta = make_record(0);
     wxRect dialogRect, okRect, cancelRect;
