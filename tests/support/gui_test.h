@@ -26,6 +26,7 @@ std::vector<DialogSeen> take_dialogs();
 
 // While set, modal dialogs are shown for real; the action runs from inside the dialog's
 // own event loop (once per dialog) and must end it, for instance by clicking a button.
+// Every modal dialog must open with the port lock COMPORT free.
 void set_modal_action(std::function<void(wxDialog*)> action);
 void clear_modal_action();
 

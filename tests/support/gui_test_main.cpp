@@ -1,5 +1,7 @@
 #include "gui_test.h"
 
+#include "TARVIK_User_SWFrm.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -23,6 +25,12 @@ std::string g_home;
 class DialogRecorder : public wxModalDialogHook {
   protected:
     int Enter(wxDialog* dialog) override {
+        // A dialog's event loop runs timers that exchange frames: the port lock must be free.
+        if (COMPORT.TryWait() == wxSEMA_BUSY)
+            ADD_FAILURE() << "dialog \"" << dialog->GetTitle().utf8_str()
+                          << "\" opened while the port lock is held";
+        else
+            COMPORT.Post();
         DialogSeen seen{dialog->GetTitle(), wxString()};
         if (auto* box = dynamic_cast<wxMessageDialogBase*>(dialog))
             seen.message = box->GetMessage();
