@@ -3,7 +3,6 @@
 // versions that fail while a test asks them to.
 #include "sim_testing.h"
 
-#include <dirent.h>
 #include <dlfcn.h>
 #include <termios.h>
 
@@ -18,15 +17,6 @@ bool g_refuse_flush = false;
 
 template <class F> F next_definition(const char* name) {
     return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
-}
-
-int open_descriptors() {
-    int count = 0;
-    DIR* folder = opendir("/proc/self/fd");
-    while (readdir(folder) != nullptr)
-        ++count;
-    closedir(folder);
-    return count;
 }
 
 } // namespace
@@ -67,13 +57,13 @@ class SetupFailure : public testing::Test {
     // Opens the port while the given step refuses; expects one line naming it and nothing
     // left open.
     void expect_one_line(const std::string& step) {
-        const int before = open_descriptors();
+        const int before = sim::open_descriptors();
         int result = 0;
         const std::string out = sim::capture_stdout([&] { result = open_port(0); });
         EXPECT_EQ(result, -1);
         EXPECT_EQ(out, "[utils] ERROR: open-port - " + step + " " + bsdDevicePaths[0] + " - " +
                            std::strerror(EIO) + "(" + std::to_string(EIO) + ").\n");
-        EXPECT_EQ(open_descriptors(), before);
+        EXPECT_EQ(sim::open_descriptors(), before);
     }
 
     sim::SimDevice device;

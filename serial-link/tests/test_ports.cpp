@@ -14,17 +14,9 @@
 namespace {
 
 using sim::capture_stdout;
+using sim::open_descriptors;
 
 const char INVALID_LINE[] = "[utils] ERROR: open-port - invalid argument.\n";
-
-int open_descriptors() {
-    int count = 0;
-    DIR* folder = opendir("/proc/self/fd");
-    while (readdir(folder) != nullptr)
-        ++count;
-    closedir(folder);
-    return count;
-}
 
 std::vector<std::string> listed() {
     return std::vector<std::string>(bsdDevicePaths, bsdDevicePaths + bsdNumPaths);

@@ -5,6 +5,8 @@
 
 #include "utils.h"
 
+#include <dirent.h>
+
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -20,6 +22,16 @@ inline std::string capture_stdout(const std::function<void()>& action) {
     action();
     std::fflush(stdout);
     return testing::internal::GetCapturedStdout();
+}
+
+// How many descriptors the process has open, to see that nothing is left open.
+inline int open_descriptors() {
+    int count = 0;
+    DIR* folder = opendir("/proc/self/fd");
+    while (readdir(folder) != nullptr)
+        ++count;
+    closedir(folder);
+    return count;
 }
 
 // A simulated device that the link has listed as its only port and opened, as the program
