@@ -1,10 +1,15 @@
 #include "TARVIK_User_SWApp.h"
 
+#include <cstdio>
+
 #include <wx/menu.h>
 
 #include "TARVIK_User_SWFrm.h"
 
 bool TARVIK_User_SWFrmApp::OnInit() {
+    // Diagnostic lines reach a file or pipe whole and in time, not torn apart by the
+    // toolkit's own messages on standard error.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     auto* frame = new TARVIK_User_SWFrm(nullptr, 1, wxT("TARVIK User Settings"), wxDefaultPosition,
                                         wxDefaultSize,
                                         wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxMINIMIZE_BOX);

@@ -40,11 +40,12 @@ wxString ovk_cfg_path(void) {
 
 int ovk_cfg_init(void) {
     const wxFileName name(ovk_cfg_path());
+    // A folder or file that cannot be made, read or written only loses the remembered port:
+    // no messages.
+    wxLogNull quiet;
     // A new account may lack ~/.local/share too: without the whole path nothing is ever kept.
     if (name.IsOk() && !wxFileName::DirExists(name.GetPath()))
         wxFileName::Mkdir(name.GetPath(), 0777, wxPATH_MKDIR_FULL);
-    // A file that cannot be read or written only loses the remembered port: no messages.
-    wxLogNull quiet;
     wxConfigBase::Set(new wxFileConfig(wxEmptyString, wxEmptyString, name.GetFullPath(),
                                        wxEmptyString, wxCONFIG_USE_LOCAL_FILE, wxConvAuto()));
     return 0;

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include <stdio_ext.h>
 #include <unistd.h>
 
 #include <wx/accel.h>
@@ -205,6 +206,27 @@ TEST_F(ShellTest, FirstRunCreatesTheWholeFolderPath) {
     set_default_port(1);
     close_program(window);
     EXPECT_NE(read_file(ovk_cfg_path()).find("LastCOMPort=1"), std::string::npos);
+    setenv("XDG_DATA_HOME", before.c_str(), 1);
+}
+
+TEST_F(ShellTest, StartIsQuietWithoutAPreferencesFolderAndItsOutputComesByTheLine) {
+    const std::string before = std::getenv("XDG_DATA_HOME");
+    // A file where a folder of the path should be: no folder can be made there.
+    const std::string blocked = guitest::temp_home() + "/blocked";
+    std::ofstream(blocked) << "a file";
+    setenv("XDG_DATA_HOME", (blocked + "/share").c_str(), 1);
+    // Standard output as it is when it goes to a file or a pipe.
+    std::fflush(stdout);
+    std::setvbuf(stdout, nullptr, _IOFBF, BUFSIZ);
+    PortFolder none(0);
+
+    TARVIK_User_SWFrm* window = start_program();
+    guitest::pump(50); // logged errors would be shown now, when the toolkit is idle
+    EXPECT_NE(__flbf(stdout), 0);
+    EXPECT_EQ(get_default_port(), 0);
+    set_default_port(1);
+    close_program(window); // the file cannot be written either: still no dialog
+    EXPECT_FALSE(wxFileExists(ovk_cfg_path()));
     setenv("XDG_DATA_HOME", before.c_str(), 1);
 }
 
