@@ -52,7 +52,9 @@ template <size_t N> void read_serial_number(char (&serial)[N]) {
 }
 
 void fill_record(BWF_META_DATA& meta, int preset) {
-    meta.editable = stored_value(SETTING_ALLOW_EDIT_META_DATA, preset) == "1" ? 1 : 0;
+    // Nothing of the default preset may be written, so there the dialog only shows.
+    meta.editable =
+        preset != 0 && stored_value(SETTING_ALLOW_EDIT_META_DATA, preset) == "1" ? 1 : 0;
     for (T_SETTING_ELEMENTS piece : DESCRIPTION_PIECES)
         append_text(meta.description, stored_value(piece, preset));
     append_text(meta.originator, stored_value(SETTING_REC_META_ORIGINATOR, preset));

@@ -185,6 +185,25 @@ TEST_F(MetaDataButton, EditableOnlyWhenTheAllowSettingIsExactlyOne) {
     EXPECT_TRUE(press(press_button("CancelBtn")).cancelShown);
 }
 
+TEST_F(MetaDataButton, InTheDefaultPresetTheDialogIsViewOnly) {
+    probe->setActivePreset(0);
+    store(SETTING_ALLOW_EDIT_META_DATA, "1", 0);
+    store(SETTING_REC_META_ORIGINATOR, "Factory", 0);
+    probe->checkPermissions(); // nothing of preset 0 may be written
+    bool editable = true;
+    const Shown shown = press([&](wxDialog* dialog) {
+        editable =
+            edit(dialog, "DescEdit")->IsEditable() || edit(dialog, "OriginEdit")->IsEditable();
+        edit(dialog, "OriginEdit")->SetValue(wxT("changed"));
+        click(dialog, "OkBtn");
+    });
+    EXPECT_FALSE(shown.cancelShown);
+    EXPECT_FALSE(editable);
+    EXPECT_EQ(shown.originator, wxT("Factory"));
+    EXPECT_TRUE(sent_after_serial().empty());
+    EXPECT_EQ(stored(SETTING_REC_META_ORIGINATOR, 0), "Factory");
+}
+
 TEST_F(MetaDataButton, CancelAfterEditsStoresAndSendsNothing) {
     press([](wxDialog* dialog) {
         edit(dialog, "DescEdit")->SetValue(wxT("new description"));
