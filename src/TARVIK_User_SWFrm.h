@@ -115,6 +115,8 @@ class TARVIK_User_SWFrm : public wxFrame {
     void BTN_PRESET1Click(wxCommandEvent& event);
     void UpdateType(_T_HW_TYPE type);
     void ApplyFormatRule(int preset, char fromControl);
+    void MarkMissing(int setting, int preset, bool missing);
+    bool IsMissing(int setting) const;
 
     // BWF metadata (TARVIK_User_SWFrm_Metadata.cpp).
     void MetaDataBtnClick(wxCommandEvent& event);
@@ -252,6 +254,12 @@ class TARVIK_User_SWFrm : public wxFrame {
     bool m_micHeadValid;
     bool m_levelMonitoring;
     _T_HW_TYPE m_hwType = HW_TYPE_UNKNOWN;
+
+    // The stored values that are only the default put in place of a read that the device did
+    // not answer at this connect, per setting and preset.
+    bool m_missingAtConnect[SETTINGS_COUNT][PRESETS_COUNT] = {};
+    // A text control is being refreshed from the store: its text event is no edit of the user.
+    bool m_refreshingText = false;
 
     // Each bound control's settings record, dropped again before the controls go.
     std::map<const wxObject*, T_SETTING_MAPPING*> m_controlRecords;

@@ -168,14 +168,16 @@ void TARVIK_User_SWFrm::PresetFromDevice(int preset) {
         // Validation changes the text in place: it gets a buffer of its own.
         char value[sizeof(answer.payload.text)];
         COMPORT.Wait();
-        if (request_frame(&answer, CMD_READ_FILE, path.c_str(), "", WAIT_BY_NAME_ANSWER,
-                          ATTEMPTS)) {
+        const bool answered =
+            request_frame(&answer, CMD_READ_FILE, path.c_str(), "", WAIT_BY_NAME_ANSWER, ATTEMPTS);
+        if (answered) {
             copy_text(value, sizeof(value), frame_text(&answer).c_str());
         } else {
             write_setting_missadd(setting, preset, backup_settings[setting]);
             copy_text(value, sizeof(value), backup_settings[setting]);
         }
         write_setting_value(setting, preset, value);
+        MarkMissing(setting, preset, !answered);
         COMPORT.Post();
     }
 }

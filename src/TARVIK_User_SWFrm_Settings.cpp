@@ -64,6 +64,11 @@ bool permits(int setting, int preset) {
     return whole_number(host, &value) && value == 1;
 }
 
+// The device takes a setting's value only where its write level reaches the link's level.
+bool may_write(T_SETTING_ELEMENTS setting) {
+    return settings_mapping[setting].write_level >= auth_level;
+}
+
 void fill_choice(wxChoice* choice, const T_SETTING_MAPPING& record, int first, int end) {
     choice->Clear();
     for (int i = std::max(first, 0); i < end && i < SETTING_CHOICES_MAX; ++i)
@@ -116,10 +121,15 @@ void TARVIK_User_SWFrm::Control_to_Settings(wxControl* control) {
         char device[SETTING_VALUE_SIZE];
         convert_host_to_device_string(text, device, sizeof(device), true);
         set_value(setting, m_activePreset, device);
+        if (!m_refreshingText)
+            MarkMissing(setting, m_activePreset, false);
     }
     if (!m_connected)
         return;
-    SettingToDevice(setting);
+    // A default shown for a value the device did not give is not the device's text: only the
+    // user's own change may write it over that text.
+    if (!(m_refreshingText && IsMissing(setting)))
+        SettingToDevice(setting);
     UpdateIfLiveSetting(setting);
     // The error box above runs an event loop in which the link may have been lost.
     if (m_connected)
@@ -134,7 +144,7 @@ bool TARVIK_User_SWFrm::SettingToDevice(T_SETTING_ELEMENTS setting) {
     char payload[sizeof(link_frame::payload.text)];
     std::snprintf(payload, sizeof(payload), "%s", stored_text(setting, m_activePreset));
     clean_device_string(payload, false);
-    if (record.write_level < auth_level) {
+    if (!may_write(setting)) {
         command = CMD_MESSAGE;
         std::snprintf(payload, sizeof(payload), "permission denied writing setting %s %d, %d\n",
                       record.name, record.write_level, auth_level);
@@ -204,7 +214,9 @@ void TARVIK_User_SWFrm::SettingToControl(int setting, int preset) {
     }
     case CONTROL_TEXT:
         // Raises the text event, which takes the shown text down the change road again.
+        m_refreshingText = true;
         static_cast<wxTextCtrl*>(control)->SetValue(text.Trim(true));
+        m_refreshingText = false;
         break;
     case CONTROL_SLIDER:
         if (isNumber) {
@@ -224,6 +236,20 @@ void TARVIK_User_SWFrm::SettingToControl(int setting, int preset) {
     if (control)
         control->Refresh(true);
     OnValueChanges(setting, preset, 0);
+}
+
+void TARVIK_User_SWFrm::MarkMissing(int setting, int preset, bool missing) {
+    if (setting < 0 || setting >= SETTINGS_COUNT)
+        return;
+    // A shared setting holds one value for all presets, as the store does.
+    for (int p = 0; p < PRESETS_COUNT; ++p)
+        if (p == preset || settings_mapping[setting].all_presets)
+            m_missingAtConnect[setting][p] = missing;
+}
+
+bool TARVIK_User_SWFrm::IsMissing(int setting) const {
+    return setting >= 0 && setting < SETTINGS_COUNT && m_activePreset >= 0 &&
+           m_activePreset < PRESETS_COUNT && m_missingAtConnect[setting][m_activePreset];
 }
 
 void TARVIK_User_SWFrm::StringSettingsToControls() {

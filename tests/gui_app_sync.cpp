@@ -337,6 +337,23 @@ class ConnectedSyncTest : public devtest::DeviceWindowTest {
         });
         return {frames.begin() + active + 1, frames.end()};
     }
+    // Presses a preset's button as a click does.
+    void press_preset(int preset) {
+        for (const T_PRESET_BTN* entry : probe->presetButtons()) {
+            if (entry->index != preset)
+                continue;
+            entry->button->SetValue(true);
+            wxCommandEvent click(wxEVT_TOGGLEBUTTON, entry->button->GetId());
+            click.SetEventObject(entry->button);
+            entry->button->GetEventHandler()->ProcessEvent(click);
+        }
+    }
+    // The setting writes and permission notices sent to one device file.
+    size_t sent_to(const std::string& path) {
+        return devtest::count(device.frames(), [&](const sim::Frame& f) {
+            return f.name == path && (f.command == sim::WRITE_FILE || f.command == sim::MESSAGE);
+        });
+    }
 };
 
 TEST_F(ConnectedSyncTest, ConnectShowsTheActivePresetAndDisconnectLocksIt) {
@@ -378,6 +395,59 @@ TEST_F(ConnectedSyncTest, ConnectShowsTheActivePresetAndDisconnectLocksIt) {
     EXPECT_FALSE(named<wxSlider>(window, "MicLevel")->IsEnabled());
     EXPECT_EQ(settings_mapping[SETTING_REC_MIC_LEVEL].write_level, 4);
     EXPECT_TRUE(named<wxToggleButton>(window, "BTN_PRESET1")->IsEnabled());
+}
+
+TEST_F(ConnectedSyncTest, DefaultShownForAMissedReadNeverOverwritesTheDevicesText) {
+    const std::string name1 = devtest::setting_file(1, SETTING_PRESET_NAME);
+    const std::string prefix1 = devtest::setting_file(1, SETTING_REC_FILENAME_PREFIX);
+    const std::string name2 = devtest::setting_file(2, SETTING_PRESET_NAME);
+    // The label is one value for all presets: the last preset's read is the one kept.
+    const std::string label9 = devtest::setting_file(9, SETTING_MIC_LABEL);
+    const std::vector<std::string> lost = {name1, prefix1, name2, label9};
+    device.set_file(name1, "MyInterviews");
+    device.set_file(prefix1, "Studio");
+    device.set_file(name2, "Second");
+    for (int p = 0; p < PRESETS_COUNT; ++p) {
+        device.set_file(devtest::setting_file(p, SETTING_MIC_LABEL), "Stage");
+        device.set_file(devtest::setting_file(p, SETTING_PRESETS_ENABLED), "1");
+    }
+    device.set_responder([=](const sim::Frame& f) -> std::optional<sim::Replies> {
+        for (const auto& path : lost)
+            if (devtest::is_read(f, path))
+                return sim::Replies{};
+        return std::nullopt;
+    });
+    connect();
+    EXPECT_EQ(guitest::take_dialogs().size(), 1u); // the report of the missing values
+    device.set_responder({});
+    auto* name = named<wxTextCtrl>(window, "preset_name");
+    auto* prefix = named<wxTextCtrl>(window, "prefix_name");
+    EXPECT_EQ(name->GetValue(), "Factory_settings");
+    EXPECT_EQ(prefix->GetValue(), "_oVk_serial_number_");
+
+    // Neither the connect's refresh nor the refresh of a preset switch writes the defaults back.
+    press_preset(2);
+    EXPECT_EQ(name->GetValue(), "Factory_settings");
+    press_preset(1);
+    EXPECT_EQ(probe->activePreset(), 1);
+    const std::string written[] = {name1, prefix1, name2,
+                                   devtest::setting_file(1, SETTING_MIC_LABEL),
+                                   devtest::setting_file(2, SETTING_MIC_LABEL)};
+    for (const auto& path : written)
+        EXPECT_EQ(sent_to(path), 0u) << path << "\n" << devtest::describe(device.frames());
+    EXPECT_EQ(device.file(name1), "MyInterviews");
+    EXPECT_EQ(device.file(prefix1), "Studio");
+    EXPECT_EQ(device.file(name2), "Second");
+    // A text that was read is still written back as before.
+    EXPECT_EQ(sent_to(devtest::setting_file(2, SETTING_REC_FILENAME_PREFIX)), 1u);
+
+    // The user's own change is written, and from then on the refresh writes it back too.
+    prefix->SetValue("Mine");
+    EXPECT_EQ(device.file(prefix1), "Mine");
+    device.clear_frames();
+    press_preset(1);
+    EXPECT_EQ(sent_to(prefix1), 1u);
+    EXPECT_EQ(sent_to(name1), 0u);
 }
 
 } // namespace
