@@ -91,6 +91,15 @@ void TARVIK_User_SWFrm::Control_to_Settings(wxControl* control) {
     const T_SETTING_MAPPING* record = found->second;
     const T_SETTING_ELEMENTS setting = static_cast<T_SETTING_ELEMENTS>(record->index);
 
+    // A format change writes the bitrate and the sample rate too. Where either may not be
+    // written the device would keep a pair that its own rules replace: the change is refused,
+    // and the control shows the stored format again.
+    if (m_connected && setting == SETTING_REC_FILE_FORMAT &&
+        !(may_write(SETTING_REC_BITRATE) && may_write(SETTING_REC_SAMPLE_RATE))) {
+        SettingToControl(setting, m_activePreset);
+        return;
+    }
+
     wxString text;
     bool formed = true;
     switch (record->control_kind) {

@@ -201,6 +201,43 @@ TEST_F(SyncTest, FormatChangeRefillsTheListsAndWritesInOrder) {
     }
 }
 
+TEST_F(SyncTest, FormatChangeIsRefusedWhileItsBitrateOrSampleRateMayNotBeWritten) {
+    // "01" permits the format, and the load's rule that couples the three allow settings
+    // looks for "1" only: such a device keeps a locked bitrate or sample rate.
+    for (int locked : {SETTING_ALLOW_SET_BITRATE, SETTING_ALLOW_SET_SAMPLE_RATE}) {
+        store(SETTING_ALLOW_SET_FORMAT, "01");
+        store(SETTING_ALLOW_SET_BITRATE, "1");
+        store(SETTING_ALLOW_SET_SAMPLE_RATE, "1");
+        store(locked, "0");
+        for (const char* format : {"MP2", "BWF", "WAV"}) {
+            store(SETTING_REC_FILE_FORMAT, "WAV");
+            store(SETTING_REC_BITRATE, "---");
+            store(SETTING_REC_SAMPLE_RATE, "48000");
+            probe->settingToControl(SETTING_REC_FILE_FORMAT);
+            go_online_permitted();
+            choose(ID_FORMAT, format);
+            // Store, controls and device all keep the format and its pair.
+            const std::string what = std::string(settings_mapping[locked].name) + " " + format;
+            EXPECT_TRUE(writes().empty()) << what;
+            EXPECT_EQ(stored(SETTING_REC_FILE_FORMAT), "WAV") << what;
+            EXPECT_EQ(stored(SETTING_REC_BITRATE), "---") << what;
+            EXPECT_EQ(stored(SETTING_REC_SAMPLE_RATE), "48000") << what;
+            EXPECT_EQ(at<wxChoice>(ID_FORMAT)->GetStringSelection(), "WAV") << what;
+            EXPECT_EQ(items(ID_BITRATE), Words{"---"}) << what;
+            EXPECT_EQ(at<wxChoice>(ID_BITRATE)->GetStringSelection(), "---") << what;
+            EXPECT_EQ(at<wxChoice>(ID_SAMPLE_RATE)->GetStringSelection(), "48000") << what;
+            EXPECT_TRUE(guitest::take_dialogs().empty()) << what;
+        }
+    }
+    // With both unlocked the change goes through with its pair.
+    store(SETTING_ALLOW_SET_SAMPLE_RATE, "1");
+    go_online_permitted();
+    choose(ID_FORMAT, "MP2");
+    EXPECT_EQ(writes(), (Writes{"/tarvik/settings/1/rec_file_format=MP2",
+                                "/tarvik/settings/1/rec_bitrate=128",
+                                "/tarvik/settings/1/rec_sample_rate=32000"}));
+}
+
 TEST_F(SyncTest, RefreshedFormatSelectsTheStoredWordsAndWritesNoneOfThem) {
     go_online_permitted();
     store(SETTING_REC_FILE_FORMAT, "BWF");
