@@ -20,6 +20,12 @@ class ConnectTest : public DeviceWindowTest {
     bool is_clock(const sim::Frame& frame) const {
         return frame.command == sim::EXECUTE && frame.name == "SETTIME";
     }
+    void expect_defaults_in_every_preset() {
+        for (int preset = 0; preset < PRESETS_COUNT; ++preset)
+            for (int setting = 0; setting < SETTINGS_COUNT; ++setting)
+                ASSERT_STREQ(current_settings[setting][preset].value, backup_settings[setting])
+                    << settings_mapping[setting].name << " preset " << preset;
+    }
 };
 
 TEST_F(ConnectTest, FullConnectSendsItsTrafficInOrder) {
@@ -35,7 +41,10 @@ TEST_F(ConnectTest, FullConnectSendsItsTrafficInOrder) {
     probe->pollTimer()->Stop();
     EXPECT_EQ(get_default_port(), 0);
     EXPECT_EQ(auth_level, 5);
+    // The device's files hold its own defaults: every one found under the program's names and
+    // equal to the program's defaults.
     EXPECT_TRUE(wxStrErrList.empty()) << wxStrErrList;
+    expect_defaults_in_every_preset();
 
     const auto frames = device.frames();
     ASSERT_FALSE(frames.empty());
@@ -126,10 +135,7 @@ TEST_F(ConnectTest, DeviceAnsweringNoSettingReadStillConnects) {
     for (const wxString& line : wxSplit(wxStrErrList, '\n'))
         missing += line.Contains("-missing-") ? 1 : 0;
     EXPECT_EQ(missing, 860u);
-    for (int preset = 0; preset < PRESETS_COUNT; ++preset)
-        for (int setting = 0; setting < SETTINGS_COUNT; ++setting)
-            ASSERT_STREQ(current_settings[setting][preset].value, backup_settings[setting])
-                << settings_mapping[setting].name << " preset " << preset;
+    expect_defaults_in_every_preset();
     EXPECT_EQ(probe->connectButton()->GetLabel(), "Disconnect");
 }
 

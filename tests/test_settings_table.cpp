@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <map>
-#include <set>
 #include <string>
 
 #include "tarvik_settings.h"
@@ -18,6 +16,142 @@ class SettingsTable : public ::testing::Test {
     void SetUp() override { init_settings_mapping(); }
 };
 
+// The device's settings as the device names and checks them: one row per setting, in table
+// order. Nothing else pins these external names and values, so they are typed out here.
+struct Row {
+    const char* name;
+    const char* type;
+    int write_level;
+    int allow;          // governing allow setting, -1 for none
+    bool shared;        // one value for all presets
+    const char* limits; // "min..max" for ranges, the words joined by '|' for choices
+    const char* value;  // default
+};
+
+const Row expected_rows[SETTINGS_COUNT] = {
+    {"mic_label", "text", 3, -1, true, "", "Station_ID"},
+    {"combine_label_prefix", "bool", 3, -1, true, "", "1"},
+    {"preset_name", "text", 4, -1, false, "", "Factory_settings"},
+    {"presets_enabled", "bool", 4, -1, true, "", "0"},
+    {"allow_switch_ilm_roi", "bool", 4, -1, false, "", "1"},
+    {"allow_switch_ilm_li", "bool", 4, -1, false, "", "1"},
+    {"allow_set_time", "bool", 4, -1, false, "", "1"},
+    {"allow_set_preset", "bool", 4, -1, true, "", "1"},
+    {"allow_set_messaging", "bool", 4, -1, false, "", "1"},
+    {"allow_set_filename_prefix", "bool", 4, -1, false, "", "1"},
+    {"allow_set_format", "bool", 4, -1, false, "", "1"},
+    {"allow_set_bitrate", "bool", 4, -1, false, "", "1"},
+    {"allow_set_mic_gain", "bool", 4, -1, false, "", "1"},
+    {"allow_set_line_gain", "bool", 4, -1, false, "", "1"},
+    {"allow_set_output_selection", "bool", 4, -1, false, "", "1"},
+    {"allow_set_lineout_level", "bool", 4, -1, false, "", "1"},
+    {"allow_set_hp_level", "bool", 4, -1, false, "", "1"},
+    {"allow_set_sample_rate", "bool", 4, -1, false, "", "1"},
+    {"allow_set_filename_date", "bool", 4, -1, false, "", "1"},
+    {"allow_set_file_stereo", "bool", 4, -1, false, "", "1"},
+    {"allow_edit_meta_data", "bool", 4, -1, false, "", "1"},
+    {"rec_monitoring_while_record", "bool", 4, -1, false, "", "1"},
+    {"rec_mic_level", "range", 4, 12, false, "0..60", "25"},
+    {"rec_line_level", "range", 4, 13, false, "-15..30", "0"},
+    {"rec_var_active_after_boot", "bool", 4, -1, false, "", "0"},
+    {"rec_var_start_threshold", "range", 4, -1, false, "-50..0", "-5"},
+    {"rec_var_stop_threshold", "range", 4, -1, false, "-50..0", "-25"},
+    {"rec_var_hold_time", "range", 4, -1, false, "1..300", "15"},
+    {"rec_var_autostop_enabled", "bool", 4, -1, false, "", "0"},
+    {"rec_buffer_mode_after_boot", "bool", 4, -1, false, "", "0"},
+    {"rec_buffer_length", "range", 4, -1, false, "1..30", "10"},
+    {"rec_presence_filter_on", "bool", 4, -1, false, "", "0"},
+    {"rec_presence_filter_gain", "range", 4, -1, false, "1..6", "3"},
+    {"rec_highpass_on", "bool", 4, -1, false, "", "1"},
+    {"rec_highpass_freq", "choice", 4, -1, false, "80|100|120|150|180|200", "80"},
+    {"rec_break_mode", "choice", 4, -1, false, "marker|split|pause", "marker"},
+    {"rec_stop_double", "bool", 4, -1, false, "", "0"},
+    {"rec_file_format", "choice", 4, 10, false, "WAV|BWF|MP2", "WAV"},
+    {"rec_sample_rate", "choice", 4, 17, false, "32000|44100|48000", "48000"},
+    {"rec_bitrate", "choice", 4, 11, false, "128|160|192|---", "---"},
+    {"rec_file_stereo", "bool", 4, 19, false, "", "0"},
+    {"rec_filename_prefix", "text", 4, 9, false, "", "_oVk_serial_number_"},
+    {"combine_date_prefix", "choice", 4, 18, false, "none|date only|time only|date and time",
+     "none"},
+    {"rec_meta_description0", "text", 4, -1, false, "", "oVk default recording description"},
+    {"rec_meta_description1", "text", 4, -1, false, "", ""},
+    {"rec_meta_description2", "text", 4, -1, false, "", ""},
+    {"rec_meta_description3", "text", 4, -1, false, "", ""},
+    {"rec_meta_description4", "text", 4, -1, false, "", ""},
+    {"rec_meta_originator", "text", 4, -1, false, "", "oVk default originator"},
+    {"rec_meta_cc", "text", 4, -1, false, "", "CC"},
+    {"rec_meta_ooo", "text", 4, -1, false, "", "OOO"},
+    {"play_continuous_playback", "choice", 4, -1, false, "continuous|single file", "single file"},
+    {"play_playback_start_position", "choice", 4, -1, false,
+     "start of recorded file|resume previous position", "start of recorded file"},
+    {"play_output_selection", "choice", 4, 14, false, "Headphone|Lineout|Lineout (balanced)",
+     "Headphone"},
+    {"play_headset_level", "range", 4, 16, false, "-68..0", "-10"},
+    {"play_lineout_level", "range", 4, 15, false, "-68..0", "0"},
+    {"mess_enabled", "bool", 4, 8, false, "", "1"},
+    {"mess2_empty_battery", "bool", 4, -1, false, "", "1"},
+    {"mess2_full_memory", "bool", 4, -1, false, "", "1"},
+    {"mess2_file_nr_on_mode", "bool", 4, -1, false, "", "1"},
+    {"mess2_file_nr_play_mode", "bool", 4, -1, false, "", "1"},
+    {"mess2_level", "range", 4, -1, false, "-68..0", "-10"},
+    {"pm_prefered_power_source", "choice", 4, -1, false, "battery|accu", "accu"},
+    {"pm_shutdown_enable", "bool", 4, -1, false, "", "0"},
+    {"pm_shutdown_onvar", "bool", 4, -1, false, "", "0"},
+    {"pm_shutdown_time", "range", 4, -1, false, "10..179", "60"},
+    {"rtc_autosync", "bool", 4, -1, true, "", "1"},
+    {"he_th", "range", 2, -1, false, "0..32767", "25716"},
+    {"he_pga_down", "range", 2, -1, false, "-36..0", "-12"},
+    {"he_step_timeout", "range", 2, -1, false, "0..20", "1"},
+    {"he_max_overs", "range", 2, -1, false, "1..10", "1"},
+    {"roi_enable", "bool", 4, 4, false, "", "1"},
+    {"roi_up_th", "range", 4, -1, false, "0..32767", "11614"},
+    {"roi_pga_down", "range", 2, -1, false, "-6..0", "-1"},
+    {"roi_pga_down_hold", "range", 2, -1, false, "0..20", "4"},
+    {"roi_att", "range", 2, -1, false, "0..10", "1"},
+    {"roi_low_th", "range", 4, -1, false, "0..32767", "4148"},
+    {"roi_pga_up", "range", 2, -1, false, "0..6", "1"},
+    {"roi_pga_up_hold", "range", 2, -1, false, "0..20", "6"},
+    {"roi_rel", "range", 2, -1, false, "0..10", "1"},
+    {"roi_no_th", "range", 4, -1, false, "0..32767", "2061"},
+    {"li_enable", "bool", 4, 5, false, "", "1"},
+    {"li_th", "range", 4, -1, false, "0..32767", "16384"},
+    {"li_att", "range", 4, -1, false, "0..16", "4"},
+    {"li_rel", "range", 4, -1, false, "0..16", "14"},
+    {"li_adv", "range", 4, -1, false, "0..480", "34"},
+};
+
+std::string type_name(int type) {
+    switch (type) {
+    case SETTING_BOOL:
+        return "bool";
+    case SETTING_RANGE:
+        return "range";
+    case SETTING_CHOICE:
+        return "choice";
+    case SETTING_TEXT:
+        return "text";
+    }
+    return "type " + std::to_string(type);
+}
+
+std::string limits_of(const T_SETTING_MAPPING& record) {
+    if (record.value_type == SETTING_RANGE)
+        return std::to_string(record.min) + ".." + std::to_string(record.max);
+    if (record.value_type != SETTING_CHOICE)
+        return "";
+    std::string words;
+    for (int i = 0; i < record.choice_count && i < SETTING_CHOICES_MAX; ++i)
+        words += (i ? "|" : "") + std::string(record.choices[i]);
+    return words;
+}
+
+// One row as text, so that a mismatch shows every column side by side.
+std::string row_text(const std::string& name, const std::string& type, int write_level, int allow,
+                     bool shared, const std::string& limits, const std::string& value) {
+    return name + " " + type + " level " + std::to_string(write_level) + " allow " +
+           std::to_string(allow) + (shared ? " shared " : " ") + limits + " = \"" + value + "\"";
+}
+
 } // namespace
 
 // Runs first: nothing has been loaded into the store yet.
@@ -29,105 +163,21 @@ TEST(SettingsStoreAtStart, EveryCellIsEmptyAndDisabled) {
         }
 }
 
-TEST_F(SettingsTable, CountsOfTypesLevelsAndSharedSettings) {
-    std::map<int, int> types, levels;
-    std::set<int> shared;
+TEST_F(SettingsTable, EveryRowIsTheDevicesOwn) {
     for (int k = 0; k < SETTINGS_COUNT; ++k) {
         const T_SETTING_MAPPING& record = settings_mapping[k];
+        const Row& row = expected_rows[k];
+        const std::string name(record.name, strnlen(record.name, sizeof(record.name)));
+        EXPECT_EQ(row_text(name, type_name(record.value_type), record.write_level,
+                           record.allow_setting, record.all_presets != 0, limits_of(record),
+                           backup_settings[k]),
+                  row_text(row.name, row.type, row.write_level, row.allow, row.shared, row.limits,
+                           row.value))
+            << "setting " << k;
         EXPECT_EQ(record.index, k);
         EXPECT_EQ(record.control_kind, CONTROL_NONE);
         EXPECT_EQ(record.control, nullptr);
-        ++types[record.value_type];
-        ++levels[record.write_level];
-        if (record.all_presets)
-            shared.insert(k);
     }
-    EXPECT_EQ(types[SETTING_BOOL], 37);
-    EXPECT_EQ(types[SETTING_RANGE], 28);
-    EXPECT_EQ(types[SETTING_CHOICE], 10);
-    EXPECT_EQ(types[SETTING_TEXT], 11);
-    EXPECT_EQ(levels[2], 10);
-    EXPECT_EQ(levels[3], 2);
-    EXPECT_EQ(levels[4], 74);
-    EXPECT_EQ(shared, (std::set<int>{0, 1, 3, 7, 66}));
-}
-
-TEST_F(SettingsTable, NamesAreDistinctAndFitTheirField) {
-    std::set<std::string> names;
-    size_t longest = 0;
-    for (const T_SETTING_MAPPING& record : settings_mapping) {
-        const size_t length = strnlen(record.name, sizeof(record.name));
-        ASSERT_LT(length, sizeof(record.name));
-        longest = std::max(longest, length);
-        EXPECT_TRUE(names.insert(record.name).second) << record.name;
-    }
-    EXPECT_EQ(longest, 28u);
-}
-
-TEST_F(SettingsTable, AllowSettingsGovernTheirControls) {
-    const std::map<int, int> governed = {
-        {SETTING_REC_MIC_LEVEL, 12},
-        {SETTING_REC_LINE_LEVEL, 13},
-        {SETTING_REC_FILE_FORMAT, 10},
-        {SETTING_REC_SAMPLE_RATE, 17},
-        {SETTING_REC_BITRATE, 11},
-        {SETTING_REC_FILE_STEREO, 19},
-        {SETTING_REC_FILENAME_PREFIX, 9},
-        {SETTING_COMBINE_DATE_PREFIX, 18},
-        {SETTING_PLAY_OUTPUT_SELECTION, 14},
-        {SETTING_PLAY_HEADSET_LEVEL, 16},
-        {SETTING_PLAY_LINEOUT_LEVEL, 15},
-        {SETTING_MESS_ENABLED, 8},
-        {SETTING_ROI_ENABLE, 4},
-        {SETTING_LI_ENABLE, 5},
-    };
-    for (int k = 0; k < SETTINGS_COUNT; ++k) {
-        const auto found = governed.find(k);
-        const int expected = found == governed.end() ? ALLOW_NONE : found->second;
-        EXPECT_EQ(settings_mapping[k].allow_setting, expected) << settings_mapping[k].name;
-        if (expected >= 0) {
-            EXPECT_EQ(settings_mapping[expected].value_type, SETTING_BOOL);
-        }
-    }
-}
-
-TEST_F(SettingsTable, SampleRows) {
-    const T_SETTING_MAPPING& bitrate = settings_mapping[SETTING_REC_BITRATE];
-    EXPECT_EQ(SETTING_REC_BITRATE, 39);
-    EXPECT_STREQ(bitrate.name, "rec_bitrate");
-    EXPECT_EQ(bitrate.value_type, SETTING_CHOICE);
-    EXPECT_EQ(bitrate.write_level, 4);
-    ASSERT_EQ(bitrate.choice_count, 4);
-    EXPECT_STREQ(bitrate.choices[0], "128");
-    EXPECT_STREQ(bitrate.choices[3], "---");
-    EXPECT_EQ(bitrate.choices[4][0], '\0');
-    EXPECT_STREQ(backup_settings[SETTING_REC_BITRATE], "---");
-
-    const T_SETTING_MAPPING& playback = settings_mapping[SETTING_PLAY_PLAYBACK_START_POSITION];
-    ASSERT_EQ(playback.choice_count, 2);
-    EXPECT_STREQ(playback.choices[1], "resume previous position");
-
-    const T_SETTING_MAPPING& threshold = settings_mapping[SETTING_HE_TH];
-    EXPECT_EQ(SETTING_HE_TH, 67);
-    EXPECT_STREQ(threshold.name, "he_th");
-    EXPECT_EQ(threshold.write_level, 2);
-    EXPECT_EQ(threshold.min, 0);
-    EXPECT_EQ(threshold.max, 32767);
-    EXPECT_STREQ(backup_settings[SETTING_HE_TH], "25716");
-
-    const T_SETTING_MAPPING& look_ahead = settings_mapping[SETTING_LI_ADV];
-    EXPECT_EQ(SETTING_LI_ADV, 85);
-    EXPECT_EQ(look_ahead.min, 0);
-    EXPECT_EQ(look_ahead.max, 480);
-    EXPECT_STREQ(backup_settings[SETTING_LI_ADV], "34");
-
-    EXPECT_EQ(settings_mapping[SETTING_REC_LINE_LEVEL].min, -15);
-    EXPECT_EQ(settings_mapping[SETTING_PM_SHUTDOWN_TIME].max, 179);
-    EXPECT_STREQ(settings_mapping[SETTING_MIC_LABEL].name, "mic_label");
-    EXPECT_EQ(settings_mapping[SETTING_MIC_LABEL].write_level, 3);
-    EXPECT_STREQ(backup_settings[SETTING_REC_META_DESCRIPTION0],
-                 "oVk default recording description");
-    EXPECT_STREQ(backup_settings[SETTING_REC_META_DESCRIPTION4], "");
 }
 
 TEST_F(SettingsTable, CapsuleTablesLineUp) {

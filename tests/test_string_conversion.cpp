@@ -1,12 +1,42 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
-#include <set>
 #include <string>
 
 #include "string_conversion.h"
 
 namespace {
+
+// The device character set in table order: the bytes the device stores and, typed apart,
+// the characters the host shows for them. The first 69 form the strict set.
+const char device_chars[] = "abcdefghijklmnopqrstuvwxyz"
+                            "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                            "\xE4\xF6\xFC\xC4\xD6\xDC"
+                            "0123456789_"
+                            "\xDF\xA7\xB0\xB4"
+                            " /\\()|{}[].,:;#!?%$<>'\"*+`^-&@~=\n";
+const char32_t host_chars[] = U"abcdefghijklmnopqrstuvwxyz"
+                              U"ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                              U"äöüÄÖÜ"
+                              U"0123456789_"
+                              U"ß§°´"
+                              U" /\\()|{}[].,:;#!?%$<>'\"*+`^-&@~=\n";
+constexpr size_t char_count = 106;
+constexpr size_t strict_count = 69;
+static_assert(sizeof(device_chars) == char_count + 1, "one byte per character");
+static_assert(sizeof(host_chars) / sizeof(char32_t) == char_count + 1, "one per character");
+
+bool in_set(uint32_t character) {
+    return std::find(host_chars, host_chars + char_count, character) != host_chars + char_count;
+}
+
+wxString host_set() {
+    wxString text;
+    for (size_t i = 0; i < char_count; ++i)
+        text += wxUniChar(static_cast<uint32_t>(host_chars[i]));
+    return text;
+}
 
 std::string cleaned(std::string text, bool strict) {
     clean_device_string(&text[0], strict);
@@ -33,15 +63,33 @@ std::string to_device(const wxString& host, bool replace, size_t capacity = 64) 
 
 } // namespace
 
-TEST(CharacterSet, TablesAreParallelDistinctAndStrictPartEndsAtUnderscore) {
-    std::set<unsigned char> seen;
-    for (int i = 0; i < DEV_CHAR_COUNT; ++i) {
-        EXPECT_EQ(HOST_valid_chars[i], DEV_valid_chars[i]) << "index " << i;
-        EXPECT_TRUE(seen.insert(DEV_valid_chars[i]).second) << "duplicate at " << i;
+TEST(CharacterSet, TablesHoldTheDeviceCharactersInOrder) {
+    ASSERT_EQ(DEV_CHAR_COUNT, static_cast<int>(char_count));
+    for (size_t i = 0; i < char_count; ++i) {
+        EXPECT_EQ(DEV_valid_chars[i], static_cast<unsigned char>(device_chars[i])) << "index " << i;
+        EXPECT_EQ(HOST_valid_chars[i], static_cast<uint32_t>(host_chars[i])) << "index " << i;
+        EXPECT_EQ(host_chars[i], static_cast<unsigned char>(device_chars[i])) << "index " << i;
     }
-    EXPECT_EQ(DEV_valid_chars[STRICT_CHAR_COUNT - 1], '_');
-    EXPECT_EQ(DEV_valid_chars[STRICT_CHAR_COUNT], 0xDF); // sharp s is outside the strict set
-    EXPECT_EQ(DEV_valid_chars[DEV_CHAR_COUNT - 1], '\n');
+}
+
+TEST(CharacterSet, TheWholeSetPassesEveryOperationAndStrictKeepsItsFirst69) {
+    const std::string device(device_chars);
+    std::string strict = device;
+    std::fill(strict.begin() + strict_count, strict.end(), '_');
+    EXPECT_EQ(cleaned(device, false), device);
+    EXPECT_EQ(cleaned(device, true), strict);
+
+    const wxString host = host_set();
+    wxString host_cleaned = host;
+    clean_host_string(host_cleaned, false);
+    EXPECT_EQ(host_cleaned, host);
+    clean_host_string(host_cleaned, true);
+    EXPECT_EQ(host_cleaned, wxString(strict.c_str(), wxConvISO8859_1));
+
+    EXPECT_EQ(to_host(device), host);
+    char back[char_count + 1];
+    convert_host_to_device_string(host, back, sizeof(back), false);
+    EXPECT_EQ(std::string(back), device);
 }
 
 TEST(CharacterSet, CleaningKeepsTheSetAndReplacesTheRest) {
@@ -108,17 +156,25 @@ TEST(CharacterSet, HostToDeviceReplacesOrDropsAndRespectsCapacity) {
               "ab");
 }
 
-TEST(CharacterSet, RoundTripOverEveryByteValue) {
-    const std::set<unsigned char> members(DEV_valid_chars, DEV_valid_chars + DEV_CHAR_COUNT);
+TEST(CharacterSet, EveryCharacterOutsideTheSetBecomesUnderscore) {
     for (int value = 1; value < 256; ++value) {
         const char source[2] = {static_cast<char>(value), '\0'};
-        wxString host;
-        convert_device_to_host_string(source, host);
+        const bool member = in_set(value);
+        const std::string expected = member ? source : "_";
+        EXPECT_EQ(cleaned(source, false), expected) << "byte " << value;
+        const wxString host = to_host(source);
         ASSERT_EQ(host.length(), 1u);
+        EXPECT_EQ(static_cast<uint32_t>(host[0].GetValue()), member ? value : '_');
         char back[4];
         convert_host_to_device_string(host, back, sizeof(back), true);
-        const unsigned char expected = members.count(value) ? value : '_';
-        EXPECT_EQ(static_cast<unsigned char>(back[0]), expected) << "byte " << value;
-        EXPECT_EQ(back[1], '\0');
+        EXPECT_EQ(std::string(back), expected) << "byte " << value;
+    }
+    // Host characters, also beyond one byte, are judged by the same set.
+    for (uint32_t code = 1; code < 0x400; ++code) {
+        wxString text(wxUniChar(code), 1);
+        const bool member = in_set(code);
+        clean_host_string(text, false);
+        EXPECT_EQ(static_cast<uint32_t>(text[0].GetValue()), member ? code : '_') << code;
+        EXPECT_EQ(to_device(wxString(wxUniChar(code), 1), false).size(), member ? 1u : 0u) << code;
     }
 }
