@@ -421,4 +421,12 @@ Responder late_answers(SimDevice& device) {
     };
 }
 
+Responder slow_answers(SimDevice& device, std::function<bool(const Frame&)> slow, int delay_ms) {
+    return [&device, slow, delay_ms](const Frame& frame) -> std::optional<Replies> {
+        if (slow(frame))
+            std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
+        return device.default_replies(frame);
+    };
+}
+
 } // namespace sim

@@ -141,4 +141,8 @@ class SimDevice {
 // the next one (the first request gets none).
 Responder late_answers(SimDevice& device);
 
+// A device that takes its time: the default replies to the frames that `slow` picks start
+// only `delay_ms` after the request; all others come at once.
+Responder slow_answers(SimDevice& device, std::function<bool(const Frame&)> slow, int delay_ms);
+
 } // namespace sim
