@@ -70,7 +70,7 @@ TEST_F(AnswerTest, AnswersStartingAfterTheFirstAttemptsAreTaken) {
     device.set_file(setting_file(3, SETTING_PRESET_NAME), "Late");
     device.set_file(setting_file(7, SETTING_REC_MIC_LEVEL), "33");
     device.set_file("/tarvik/settings/current_preset", "3");
-    device.set_file("/tmp/hw_type", "2");
+    device.set_file("/tmp/hw_type", "1"); // without accu: only a taken answer says so
     device.set_file("/tarvik/mics/current_mic", "p");
     device.set_file("/tmp/power_batt", "41");
     device.set_file(setting_file(3, SETTING_ALLOW_SET_LINE_GAIN), "1");
@@ -84,20 +84,18 @@ TEST_F(AnswerTest, AnswersStartingAfterTheFirstAttemptsAreTaken) {
                                         "/tmp/power_batt",
                                         setting_file(3, SETTING_REC_LINE_LEVEL)};
     // Most answers start after two or three silent attempts of 0.2 s; one after seven.
-    device.set_responder([&](const sim::Frame& f) -> std::optional<sim::Replies> {
-        if (f.name == lastAttempts && f.command == sim::READ_FILE)
-            return sim::slow_answers(
-                device, [](const sim::Frame&) { return true; }, 1500)(f);
-        return sim::slow_answers(
-            device, [&](const sim::Frame& g) { return slow.count(g.name) != 0; }, 500)(f);
-    });
+    device.set_responder(sim::slow_answers(device, [slow, lastAttempts](const sim::Frame& f) {
+        if (f.name == lastAttempts)
+            return 1500;
+        return slow.count(f.name) != 0 ? 500 : 0;
+    }));
 
     connect();
     EXPECT_TRUE(wxStrErrList.empty()) << wxStrErrList;
     EXPECT_STREQ(current_settings[SETTING_PRESET_NAME][3].value, "Late");
     EXPECT_STREQ(current_settings[SETTING_REC_MIC_LEVEL][7].value, "33");
     EXPECT_EQ(probe->activePreset(), 3);
-    EXPECT_EQ(probe->hwType(), HW_TYPE_WITH_ACCU);
+    EXPECT_EQ(probe->hwType(), HW_TYPE_WITHOUT_ACCU);
     EXPECT_EQ(probe->shownHead(), "Kugel");
     EXPECT_EQ(label(window, "MicTypeLabel"), "PREMIUM");
 

@@ -421,10 +421,9 @@ Responder late_answers(SimDevice& device) {
     };
 }
 
-Responder slow_answers(SimDevice& device, std::function<bool(const Frame&)> slow, int delay_ms) {
-    return [&device, slow, delay_ms](const Frame& frame) -> std::optional<Replies> {
-        if (slow(frame))
-            std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
+Responder slow_answers(SimDevice& device, std::function<int(const Frame&)> delay_ms) {
+    return [&device, delay_ms](const Frame& frame) -> std::optional<Replies> {
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms(frame)));
         return device.default_replies(frame);
     };
 }

@@ -141,8 +141,8 @@ class SimDevice {
 // the next one (the first request gets none).
 Responder late_answers(SimDevice& device);
 
-// A device that takes its time: the default replies to the frames that `slow` picks start
-// only `delay_ms` after the request; all others come at once.
-Responder slow_answers(SimDevice& device, std::function<bool(const Frame&)> slow, int delay_ms);
+// A device that takes its time: its default replies to a frame start `delay_ms(frame)`
+// milliseconds after the frame came (0: at once).
+Responder slow_answers(SimDevice& device, std::function<int(const Frame&)> delay_ms);
 
 } // namespace sim
