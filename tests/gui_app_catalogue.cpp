@@ -2,6 +2,7 @@
 // every panel and control, in creation order, against the layout catalogue.
 #include "gui_app_probe.h"
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
