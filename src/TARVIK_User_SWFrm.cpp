@@ -22,6 +22,8 @@
 wxSemaphore COMPORT(1, 1);
 wxWindow* TheParent = nullptr;
 
+void (*TARVIK_User_SWFrm::BeforeAdjustmentPass)(TARVIK_User_SWFrm&) = nullptr;
+
 bool device_exchange(link_frame* answer, uint32_t command, const char* name, const char* text,
                      T_ANSWER_WAIT wait, int attempts) {
     COMPORT.Wait();
@@ -254,6 +256,8 @@ void TARVIK_User_SWFrm::CreateGUIControls() {
     Center(wxBOTH);
     SetTitle(wxString::Format(wxT("oVk User Software v%s"), VERSION));
 
+    if (BeforeAdjustmentPass)
+        BeforeAdjustmentPass(*this);
     PatchControlsForMAC(nullptr);
     MacDevTimer->Start(1000);
     CreateOverlays();

@@ -56,6 +56,10 @@ class TARVIK_User_SWFrm : public wxFrame {
     // stretched over the client area as a frame's only child otherwise is.
     bool Layout() override { return false; }
 
+    // Called, when set, with the whole tree as built and before the adjustment pass moves
+    // it; for tests that look at the layout as designed. Null in the program.
+    static void (*BeforeAdjustmentPass)(TARVIK_User_SWFrm& window);
+
   private:
     friend class MainWindowProbe; // window tests look inside
 

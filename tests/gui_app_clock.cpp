@@ -54,11 +54,22 @@ TEST_F(ClockTest, ButtonSendsTheHostTimeOnlyWhileConnected) {
     EXPECT_FALSE(device.wait_for_frames(1, 50));
 
     open_link();
-    const wxString today = wxDateTime::Now().Format("%Y.%m.%d");
+    // The host's time at the click, whole seconds, on whichever day the click falls.
+    wxDateTime before = wxDateTime::Now();
+    before.SetMillisecond(0);
     click_set_time();
+    const wxDateTime after = wxDateTime::Now();
     const auto frames = clock_frames();
     ASSERT_EQ(frames.size(), 1u);
-    EXPECT_EQ(frames[0].text.substr(0, 18), "date -s " + today.ToStdString());
+    const std::string prefix = "date -s ";
+    ASSERT_EQ(frames[0].text.compare(0, prefix.size(), prefix), 0) << frames[0].text;
+    wxDateTime sent;
+    wxString::const_iterator end;
+    const wxString stamp = frames[0].text.substr(prefix.size(), 19);
+    ASSERT_TRUE(sent.ParseFormat(stamp, "%Y.%m.%d-%H:%M:%S", &end)) << stamp;
+    EXPECT_TRUE(sent.IsBetween(before, after))
+        << stamp << " not between " << before.FormatISOCombined() << " and "
+        << after.FormatISOCombined();
 }
 
 TEST_F(ClockTest, OnlyAnAnswerCompletesTheClockRequest) {

@@ -169,6 +169,39 @@ TEST_F(ConnectTest, NoPortListedSpringsBack) {
     rmdir(folder);
 }
 
+TEST_F(ConnectTest, ListedPortThatCannotBeOpenedSpringsBack) {
+    // One listed port leads nowhere, the other to a file that is no terminal.
+    char folder[] = "/tmp/ovk-badport-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string port = std::string(folder) + "/ttyACM0";
+    const std::string plain = std::string(folder) + "/plain";
+    std::fclose(std::fopen(plain.c_str(), "w"));
+    set_port_directory(folder);
+    for (const std::string& target : {std::string(folder) + "/gone", plain}) {
+        SCOPED_TRACE(target);
+        unlink(port.c_str());
+        ASSERT_EQ(symlink(target.c_str(), port.c_str()), 0);
+        probe->portTick();
+        ASSERT_EQ(probe->portChoice()->GetStringSelection(), "COM1");
+
+        const int descriptors = sim::open_descriptors();
+        const std::string out = sim::capture_stdout([&] { probe->clickConnect(true); });
+        EXPECT_NE(out.find("[utils] ERROR: open-port - "), std::string::npos) << out;
+        EXPECT_FALSE(probe->connectButton()->GetValue());
+        EXPECT_EQ(probe->connectButton()->GetLabel(), "Connect");
+        EXPECT_FALSE(probe->connected());
+        EXPECT_FALSE(probe->pollTimer()->IsRunning());
+        EXPECT_LT(serial_device, 0);
+        EXPECT_EQ(sim::open_descriptors(), descriptors);
+        EXPECT_EQ(label(window, "MicTypeLabel"), "none");
+    }
+    EXPECT_TRUE(guitest::take_dialogs().empty());
+    EXPECT_FALSE(device.wait_for_frames(1, 50));
+    unlink(port.c_str());
+    unlink(plain.c_str());
+    rmdir(folder);
+}
+
 TEST_F(ConnectTest, FailedHandshakeClosesThePortAndOffersReconnect) {
     // Ten frames of another name use up the handshake's attempts without a wait.
     device.set_responder([](const sim::Frame& f) -> std::optional<sim::Replies> {

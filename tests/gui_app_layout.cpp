@@ -2,6 +2,9 @@
 // screenshot of the whole window.
 #include "gui_app_probe.h"
 
+#include <functional>
+#include <vector>
+
 #include <wx/dcmemory.h>
 #include <wx/stdpaths.h>
 #include <wx/dcscreen.h>
@@ -98,81 +101,40 @@ TEST_F(LayoutTest, ScaleLabelsFollowTheMetersScale) {
     }
 }
 
-TEST_F(LayoutTest, CatalogueRowsHaveTheirParentsLabelsAndStates) {
-    const struct {
-        long id;
-        long parent;
-        const char* label;
-        bool enabled;
-    } rows[] = {
-        {1002, 1001, "", true},
-        {1016, 1002, "Device Status", true},
-        {1035, 1002, "INTERNAL", true},
-        {1042, 1002, "00h00m", true},
-        {1073, 1002, "Recording time left:", true},
-        {1078, 1002, "", false},
-        {1123, 1002, "", false},
-        {1134, 1002, "none", true},
-        {1003, 1001, "", true},
-        {1015, 1003, "Preset Profile", true},
-        {1059, 1003, "1", false},
-        {1067, 1003, "9", false},
-        {1139, 1003, "DEFAULT", false},
-        {1069, 1003, "Enable messaging", false},
-        {1119, 1003, "Enable ZUR autoleveling", false},
-        {1098, 1003, "(always disabled for Lineout)", true},
-        {1145, 1003, "BWF Metadata", false},
-        {1019, 1004, "Level Settings", true},
-        {1020, 1004, "  Mic\nLevel", true},
-        {1022, 1004, "Set to host time", false},
-        {1027, 1004, "2010/04/01", true},
-        {1028, 1004, "12:00:00", true},
-        {1117, 1004, "Lineout\n  Level", true},
-        {1118, 1004, "0dBu", true},
-        {1108, 1102, "Connection", true},
-        {1106, 1102, "Connect to device", true},
-        {1144, 1102, "Help", true},
+TEST_F(LayoutTest, AfterConstructionOnlyThePortControlsAndHelpTakeInput) {
+    // The tree as designed is checked before the pass (gui_app_catalogue); what follows the
+    // pass must leave every input but these three disabled.
+    std::vector<wxWindow*> all;
+    std::function<void(wxWindow*)> walk = [&](wxWindow* parent) {
+        for (wxWindow* child : parent->GetChildren()) {
+            all.push_back(child);
+            walk(child);
+        }
     };
-    for (const auto& r : rows) {
-        wxWindow* w = at(r.id);
-        ASSERT_NE(w, nullptr) << r.id;
-        EXPECT_EQ(w->GetParent(), at(r.parent)) << r.id;
-        EXPECT_EQ(w->GetLabel(), r.label) << r.id;
-        EXPECT_EQ(w->IsThisEnabled(), r.enabled) << r.id;
+    walk(window);
+    int inputs = 0;
+    for (wxWindow* w : all) {
+        if (!dynamic_cast<wxChoice*>(w) && !dynamic_cast<wxCheckBox*>(w) &&
+            !dynamic_cast<wxTextCtrl*>(w) && !dynamic_cast<wxSlider*>(w) &&
+            !dynamic_cast<wxAnyButton*>(w))
+            continue;
+        ++inputs;
+        const long id = w->GetId();
+        EXPECT_EQ(w->IsThisEnabled(), id == 1107 || id == 1106 || id == 1144) << w->GetName();
     }
-    EXPECT_EQ(at(1001)->GetParent(), window);
+    EXPECT_EQ(inputs, 33);
 
-    // Choices: items and no selection.
-    auto* output = control<wxChoice>(window, 1050);
-    ASSERT_EQ(output->GetCount(), 3u);
-    EXPECT_EQ(output->GetString(2), "Lineout (balanced)");
-    EXPECT_EQ(output->GetSelection(), wxNOT_FOUND);
     auto* fixed = control<wxChoice>(window, 1085);
-    EXPECT_FALSE(fixed->IsShown());
-    EXPECT_FALSE(fixed->IsThisEnabled());
-    EXPECT_EQ(fixed->GetStringSelection(), "battery");
     EXPECT_EQ(fixed->GetPosition(), at(1084)->GetPosition());
-    EXPECT_EQ(control<wxChoice>(window, 1142)->GetString(3), "date and time");
 
-    // Sliders: ranges, style, all at 0 after binding.
-    const struct {
-        long id;
-        int min, max;
-    } sliders[] = {{1018, 0, 60}, {1079, -15, 30}, {1081, -68, 0}, {1116, -68, 0}};
-    for (const auto& s : sliders) {
-        auto* slider = control<wxSlider>(window, s.id);
-        EXPECT_EQ(slider->GetMin(), s.min);
-        EXPECT_EQ(slider->GetMax(), s.max);
-        EXPECT_EQ(slider->GetValue(), 0);
-        EXPECT_TRUE(slider->HasFlag(wxSL_VERTICAL | wxSL_INVERSE));
-    }
+    // Sliders: all at 0 after binding.
+    for (long id : {1018, 1079, 1081, 1116})
+        EXPECT_EQ(control<wxSlider>(window, id)->GetValue(), 0) << id;
 
     // The placeholder never shows; the meter in its place does. The head pictures are hidden.
     EXPECT_FALSE(at(1122)->IsShown());
     EXPECT_TRUE(MainWindowProbe(window).levelMeter()->IsShown());
     EXPECT_FALSE(at(1132)->IsShown()); // NoMicText
-    EXPECT_TRUE(control<wxTextCtrl>(window, 1058)->HasFlag(wxTE_READONLY));
-    EXPECT_FALSE(control<wxTextCtrl>(window, 1053)->HasFlag(wxTE_READONLY));
 }
 
 TEST_F(LayoutTest, SettingControlsAndRecordsPointToEachOther) {

@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include <wx/modalhook.h>
-#include <wx/stopwatch.h>
 
 #include "ovk_cfg.h"
 #include "sim_testing.h"
@@ -13,33 +12,10 @@ namespace {
 
 using namespace devtest;
 
-// The cycle's counter lives for the whole run: only the first test to tick sees phase 1 first.
-bool g_ticked = false;
-
 class PollTest : public DeviceWindowTest {
   protected:
-    void TearDown() override {
-        g_ticked = true;
-        DeviceWindowTest::TearDown();
-    }
     void answer_date(const std::string& text) { answer_file("/tmp/datestring", sim::ANSWER, text); }
 };
-
-TEST_F(PollTest, FirstTickAfterTheFirstConnectIsTheKeepAlive) {
-    if (g_ticked)
-        GTEST_SKIP() << "the poll cycle has already run in this program";
-    connect();
-    device.clear_frames();
-    probe->pollTimer()->Start(133);
-    wxStopWatch watch;
-    while (device.frames().empty() && watch.Time() < 2000)
-        guitest::pump(10);
-    probe->pollTimer()->Stop();
-    const auto frames = device.frames();
-    ASSERT_FALSE(frames.empty());
-    EXPECT_EQ(frames.front().command, sim::LOOPBACK);
-    EXPECT_GE(watch.Time(), 120);
-}
 
 TEST_F(PollTest, EightPhasesEachWithItsWork) {
     open_link();

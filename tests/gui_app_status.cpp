@@ -1,7 +1,11 @@
 // The device status displays: power, memory, recording time, input source and head.
 #include "gui_app_device.h"
 
+#include <utility>
+#include <vector>
+
 #include <wx/choice.h>
+#include <wx/statbmp.h>
 
 namespace {
 
@@ -260,6 +264,57 @@ TEST_F(StatusTest, WithoutALinkTheHeadShowsNone) {
     EXPECT_FALSE(no_mic_text_shown());
     EXPECT_TRUE(probe->micHeadValid()); // left as it was
     EXPECT_FALSE(device.wait_for_frames(1, 50));
+}
+
+// Through the program's own connect, poll cycle and disconnect.
+class StatusAcrossConnectTest : public DeviceWindowTest {
+  protected:
+    // Pictures that show on the accu gauge's spot, its placeholder and overlay included.
+    int accu_pictures_shown() {
+        wxWindow* accu = wxWindow::FindWindowById(1126, window);
+        int shown = 0;
+        for (wxWindow* child : accu->GetParent()->GetChildren())
+            if (dynamic_cast<wxStaticBitmap*>(child) && child->GetRect() == accu->GetRect())
+                shown += child->IsShown() ? 1 : 0;
+        return shown;
+    }
+};
+
+TEST_F(StatusAcrossConnectTest, AccuFigureWithoutAccuGaugeAndEveryFigureKeptAfterDisconnect) {
+    device.set_file("/tmp/hw_type", "1"); // a device without accu
+    device.set_file("/tmp/power_accu", "55");
+    device.set_file("/tmp/power_batt", "64");
+    device.set_file("/tmp/mem_info_size", "4194304");
+    device.set_file("/tmp/mem_info_free", "1048576");
+    device.set_file("/proc/dsp_source", "1");
+    connect();
+    for (int i = 0; i < 8; ++i)
+        probe->pollTick();
+
+    // A device without accu still reports its figure; only the gauge stays away.
+    EXPECT_EQ(label(window, "AccuPowerLabel"), "55%");
+    EXPECT_FALSE(wxWindow::FindWindowById(1126, window)->IsShown());
+    EXPECT_TRUE(probe->noBatteryPicture()->IsShown());
+    EXPECT_EQ(accu_pictures_shown(), 1); // the overlay alone
+
+    const std::vector<std::pair<const char*, std::string>> figures = {
+        {"AccuPowerLabel", "55%"},
+        {"BatteryPowerLabel", "64%"},
+        {"MemoryMeterLabel", "25%"},
+        {"MemoryFreeText", "1024 of 4096 MB free"},
+        {"RecordTimeLeft", label(window, "RecordTimeLeft")},
+        {"MicLineLabel", "Line\nLevel"}};
+    EXPECT_NE(label(window, "RecordTimeLeft"), "00h00m");
+
+    probe->clickConnect(false);
+    for (const auto& [name, text] : figures) {
+        EXPECT_EQ(label(window, name), text) << name;
+        EXPECT_TRUE(named<wxStaticText>(window, name)->IsEnabled()) << name;
+    }
+    EXPECT_EQ(label(window, "MicTypeLabel"), "none");
+    // Back to the look of a device with accu: its gauge shows the last figure again.
+    EXPECT_FALSE(probe->noBatteryPicture()->IsShown());
+    EXPECT_EQ(accu_pictures_shown(), 2); // the placeholder and one gauge picture
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 
 #include <optional>
 
+#include <wx/msgdlg.h>
+
 namespace {
 
 using Writes = std::vector<std::string>;
@@ -362,6 +364,38 @@ TEST_F(SyncTest, UnconfirmedWriteShowsOneErrorBoxEachAndKeepsTheValue) {
     choose(ID_FORMAT, "MP2");
     EXPECT_EQ(guitest::take_dialogs().size(), 3u);
     EXPECT_EQ(stored(SETTING_REC_BITRATE), "128");
+}
+
+TEST_F(SyncTest, LinkLostWhileTheErrorBoxIsOpenEndsTheRoadThere) {
+    go_online_permitted();
+    const std::string gain = label(ID_MIC_GAIN_TEXT).ToStdString();
+    device.set_responder(unconfirmed_writes());
+    // While the write's error box is open the poll cycle runs, and its keep-alive hears only
+    // noise: the link is lost before the box closes.
+    guitest::set_dialog_opened([this](wxDialog* dialog) {
+        auto* box = dynamic_cast<wxMessageDialogBase*>(dialog);
+        if (!box || box->GetMessage() == "Connection to device lost")
+            return;
+        device.set_responder([](const sim::Frame& f) -> std::optional<sim::Replies> {
+            if (f.command != sim::LOOPBACK)
+                return std::nullopt;
+            return sim::Replies(10, sim::encode(sim::Frame::with_text(sim::MESSAGE, "NOISE", "")));
+        });
+        for (int i = 0; i < 8 && probe->connected(); ++i)
+            probe->pollTick();
+    });
+    slide(ID_MIC_LEVEL, 25);
+
+    const auto boxes = guitest::take_dialogs();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].message, "An error occured while transfering settings to the device.");
+    EXPECT_EQ(boxes[1].message, "Connection to device lost");
+    EXPECT_FALSE(probe->connected());
+    // The value is kept, but nothing that needs the link follows: no live update, no label.
+    EXPECT_EQ(stored(SETTING_REC_MIC_LEVEL), "25");
+    EXPECT_TRUE(dsp_updates().empty());
+    EXPECT_EQ(label(ID_MIC_GAIN_TEXT).ToStdString(), gain);
+    EXPECT_FALSE(at<wxSlider>(ID_MIC_LEVEL)->IsEnabled());
 }
 
 // Through the program's own connect and disconnect.

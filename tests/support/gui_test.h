@@ -30,6 +30,11 @@ std::vector<DialogSeen> take_dialogs();
 void set_modal_action(std::function<void(wxDialog*)> action);
 void clear_modal_action();
 
+// While set (and no modal action is), runs each time a modal dialog opens, before the dialog
+// is answered with OK without being shown: the program waits in that dialog meanwhile, as
+// it would in a shown one. Cleared at the end of each test.
+void set_dialog_opened(std::function<void(wxDialog*)> hook);
+
 // Runs the event loop for about the given time: timers fire, pending events and delayed
 // destruction are processed.
 void pump(int milliseconds);

@@ -20,6 +20,7 @@ namespace {
 
 std::vector<DialogSeen> g_dialogs;
 std::function<void(wxDialog*)> g_action;
+std::function<void(wxDialog*)> g_opened;
 std::string g_home;
 
 class DialogRecorder : public wxModalDialogHook {
@@ -35,8 +36,13 @@ class DialogRecorder : public wxModalDialogHook {
         if (auto* box = dynamic_cast<wxMessageDialogBase*>(dialog))
             seen.message = box->GetMessage();
         g_dialogs.push_back(seen);
-        if (!g_action)
+        if (!g_action) {
+            if (g_opened) {
+                auto opened = g_opened;
+                opened(dialog);
+            }
             return wxID_OK;
+        }
         auto action = g_action;
         dialog->CallAfter([action, dialog] { action(dialog); });
         return wxID_NONE;
@@ -58,6 +64,7 @@ class UnexpectedDialogs : public testing::EmptyTestEventListener {
                           << "\": " << d.message.utf8_str();
         g_dialogs.clear();
         g_action = nullptr;
+        g_opened = nullptr;
     }
 };
 
@@ -90,6 +97,10 @@ void set_modal_action(std::function<void(wxDialog*)> action) {
 }
 void clear_modal_action() {
     g_action = nullptr;
+}
+
+void set_dialog_opened(std::function<void(wxDialog*)> hook) {
+    g_opened = std::move(hook);
 }
 
 void pump(int milliseconds) {

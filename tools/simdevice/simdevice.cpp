@@ -421,4 +421,11 @@ Responder late_answers(SimDevice& device) {
     };
 }
 
+Responder slow_answers(SimDevice& device, std::function<int(const Frame&)> delay_ms) {
+    return [&device, delay_ms](const Frame& frame) -> std::optional<Replies> {
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms(frame)));
+        return device.default_replies(frame);
+    };
+}
+
 } // namespace sim

@@ -141,4 +141,8 @@ class SimDevice {
 // the next one (the first request gets none).
 Responder late_answers(SimDevice& device);
 
+// A device that takes its time: its default replies to a frame start `delay_ms(frame)`
+// milliseconds after the frame came (0: at once).
+Responder slow_answers(SimDevice& device, std::function<int(const Frame&)> delay_ms);
+
 } // namespace sim
