@@ -47,8 +47,7 @@ std::string read_bounded(const char* field, size_t size) {
 using Clock = std::chrono::steady_clock;
 
 int milliseconds_left(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
