@@ -191,11 +191,10 @@ void TARVIK_User_SWFrm::PollTimerTimer(wxTimerEvent& WXUNUSED(event)) {
     cycle_counter = (cycle_counter + 1) % 8;
     switch (cycle_counter) {
     case 1:
-        if (!KeepAlive()) {
+        if (KeepAlive())
+            ReadDeviceDate();
+        else
             LinkLost();
-            return;
-        }
-        ReadDeviceDate();
         break;
     case 2:
         UpdateMemoryBar();
