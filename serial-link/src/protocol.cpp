@@ -72,7 +72,6 @@ ssize_t write_bounded(const char* bytes, size_t size) {
         return -1;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(SEND_TIMEOUT_MS);
     size_t done = 0;
-    ssize_t result = 0;
     while (done < size) {
         const ssize_t written = write(serial_device, bytes + done, size - done);
         if (written > 0) {
@@ -81,17 +80,15 @@ ssize_t write_bounded(const char* bytes, size_t size) {
         }
         note_port_error(written);
         const int left = milliseconds_left(deadline);
-        if (serial_device_gone || left == 0) {
-            result = serial_device_gone ? -1 : 0;
+        if (serial_device_gone || left == 0)
             break;
-        }
         pollfd port{serial_device, POLLOUT, 0};
         poll(&port, 1, left);
     }
     const int error = errno;
     fcntl(serial_device, F_SETFL, flags);
     errno = error;
-    return result < 0 ? result : static_cast<ssize_t>(done);
+    return serial_device_gone ? -1 : static_cast<ssize_t>(done);
 }
 
 } // namespace
