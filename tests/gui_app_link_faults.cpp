@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include <poll.h>
 #include <wx/eventfilter.h>
 #include <wx/stopwatch.h>
 
@@ -48,12 +47,6 @@ class LinkFaultTest : public DeviceWindowTest {
         EXPECT_EQ(auth_level, 6);
         EXPECT_LT(serial_device, 0);
     }
-    // Waits until the device's hang-up shows on the program's end of the terminal.
-    void wait_for_hang_up() {
-        pollfd port{serial_device, POLLIN, 0};
-        for (int i = 0; i < 200 && !(port.revents & POLLHUP); ++i)
-            poll(&port, 1, 10);
-    }
     static size_t lines(const std::string& text) {
         return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
     }
@@ -73,7 +66,7 @@ TEST_F(LinkFaultTest, DeviceGoneDuringTheLoadIsALostLink) {
 TEST_F(LinkFaultTest, DeviceGoneWhileConnectedIsALostLinkAtTheNextChange) {
     connect();
     device.set_hang_up_after(0);
-    wait_for_hang_up();
+    sim::wait_for_hang_up();
     auto* limiter = named<wxCheckBox>(window, "ilm_li_enable");
     ASSERT_NE(limiter, nullptr);
     const std::string out = sim::capture_stdout([&] {

@@ -7,7 +7,6 @@
 #include <climits>
 #include <csignal>
 #include <cstdio>
-#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -71,9 +70,7 @@ TEST_F(LinkFaults, VanishedDeviceEndsTheLinkWithOneLine) {
     ASSERT_GT(open_port(0), 0);
     EXPECT_FALSE(link_gone());
     other.set_hang_up_after(0);
-    pollfd port{serial_device, POLLIN, 0};
-    for (int i = 0; i < 200 && !(port.revents & POLLHUP); ++i)
-        poll(&port, 1, 10);
+    sim::wait_for_hang_up();
     const std::string read = capture_stdout([&] {
         EXPECT_EQ(recv_command_safe(&answer, "/tmp/hw_type", 10), 0);
         EXPECT_TRUE(link_gone());
