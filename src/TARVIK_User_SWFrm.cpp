@@ -661,8 +661,10 @@ void TARVIK_User_SWFrm::LevelTimerTimer(wxTimerEvent& WXUNUSED(event)) {
     m_levelPhase = static_cast<signed char>((m_levelPhase + 1) % 5);
     if (!m_connected || !m_levelMonitoring)
         m_levelCurrent = -120.0f;
-    else if (m_levelPhase == 1)
+    else if (m_levelPhase == 1) {
         ReadLevel();
+        LinkDown();
+    }
     const wxLongLong now = wxGetLocalTimeMillis();
     const double elapsed = (now - lastHere).ToDouble();
     lastHere = now;
@@ -673,11 +675,13 @@ void TARVIK_User_SWFrm::LevelTimerTimer(wxTimerEvent& WXUNUSED(event)) {
 void TARVIK_User_SWFrm::ReadLevel() {
     const char* const path = "/proc/dsp_level";
     link_frame answer;
-    if (device_exchange(&answer, CMD_READ_FILE, path, "", WAIT_BY_NAME_ANSWER)) {
+    COMPORT.Wait();
+    if (PollRequest(&answer, CMD_READ_FILE, path, "", WAIT_BY_NAME_ANSWER)) {
         const long long value = leading_number(frame_text(&answer));
         if (value != 0)
             m_levelCurrent = 20.0f * log10f(static_cast<float>(value) / 32767.0f);
     }
+    COMPORT.Post();
 }
 
 // Instant rise; fall by the given amount, but never below the current reading.

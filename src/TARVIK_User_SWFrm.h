@@ -99,6 +99,12 @@ class TARVIK_User_SWFrm : public wxFrame {
     void DisconnectFromDevice();
     bool KeepAlive();
     void LinkLost();
+    void ProveLink();
+    bool LinkDown();
+    bool PollRequest(link_frame* answer, uint32_t command, const char* name, const char* text,
+                     T_ANSWER_WAIT wait);
+    bool ReadStatus(const char* path, T_ANSWER_WAIT wait, wxString& text);
+    bool ReadStatusNumber(const char* path, long& value);
     void ReadDeviceDate();
     void SetDeviceClockTo(const wxDateTime& local);
 
@@ -257,6 +263,9 @@ class TARVIK_User_SWFrm : public wxFrame {
     float m_levelCurrent = -120.0f;
     bool m_micHeadValid;
     bool m_levelMonitoring;
+    // An exchange of the poll cycle or the level timer went unanswered: nothing waits on the
+    // device again until the keep-alive, run as soon as the window is free, has proved the link.
+    bool m_keepAliveDue = false;
     _T_HW_TYPE m_hwType = HW_TYPE_UNKNOWN;
 
     // The stored values that are only the default put in place of a read that the device did

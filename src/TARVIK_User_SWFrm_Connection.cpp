@@ -29,25 +29,9 @@ wxString answer_text(const link_frame& answer) {
     return text;
 }
 
-// Reads one status file, holding the port lock for its one exchange.
-bool read_status(const char* path, bool waitForAnswer, wxString& text) {
-    link_frame answer;
-    const bool ok = device_exchange(&answer, CMD_READ_FILE, path, "",
-                                    waitForAnswer ? WAIT_FOR_ANSWER : WAIT_BY_NAME_ANSWER);
-    if (ok)
-        text = answer_text(answer);
-    return ok;
-}
-
-bool read_status_number(const char* path, long& value) {
-    wxString text;
-    return read_status(path, false, text) && text.ToLong(&value, 10);
-}
-
 // A status value in MiB: the KiB figure of a file, the remainder dropped.
-bool read_mebibytes(const char* path, long& value) {
-    long kib = 0;
-    if (!read_status_number(path, kib) || kib < 0)
+bool to_mebibytes(long kib, long& value) {
+    if (kib < 0)
         return false;
     value = kib >> 10;
     return true;
@@ -115,6 +99,10 @@ void TARVIK_User_SWFrm::ConnectToDevice() {
         return;
     }
     if (!establish_link()) {
+        if (link_gone()) {
+            LinkLost();
+            return;
+        }
         ConnectButton->SetValue(false);
         ConnectButton->SetLabel(wxT("Reconnect"));
         close_port();
@@ -125,18 +113,24 @@ void TARVIK_User_SWFrm::ConnectToDevice() {
     m_connected = true;
     m_micHeadValid = false;
     m_levelMonitoring = false;
+    m_keepAliveDue = false;
     set_default_port(PortChoice->GetSelection());
     OutdateMemoryControls();
     ConnectButton->SetLabel(wxT("Fetching settings..."));
 
     write_setting_init("loading from device");
-    for (int preset = 0; preset < PRESETS_COUNT; ++preset)
+    for (int preset = 0; preset < PRESETS_COUNT && !link_gone(); ++preset)
         PresetFromDevice(preset);
+    // A load the device vanished from is not reported: it ends here.
+    if (LinkDown())
+        return;
     write_setting_done();
 
     m_activePreset = get_active_preset();
     UpdatePresets();
     UpdateType(static_cast<_T_HW_TYPE>(get_hw_type()));
+    if (LinkDown())
+        return;
     m_levelPhase = 0;
     m_levelShown = 0.0f;
     ConnectButton->SetLabel(wxT("Disconnect"));
@@ -146,6 +140,7 @@ void TARVIK_User_SWFrm::ConnectToDevice() {
     RunScript("monitoring_on");
     AutoSyncIfEnabled();
     UpdateCapsulePic();
+    LinkDown();
 }
 
 void TARVIK_User_SWFrm::DisconnectFromDevice() {
@@ -162,7 +157,7 @@ void TARVIK_User_SWFrm::DisconnectFromDevice() {
 
 void TARVIK_User_SWFrm::PresetFromDevice(int preset) {
     preload_preset_backup(preset);
-    for (int setting = 0; setting < SETTINGS_COUNT; ++setting) {
+    for (int setting = 0; setting < SETTINGS_COUNT && !link_gone(); ++setting) {
         const std::string path = setting_file_path(preset, setting);
         link_frame answer;
         // Validation changes the text in place: it gets a buffer of its own.
@@ -218,6 +213,7 @@ void TARVIK_User_SWFrm::PollTimerTimer(wxTimerEvent& WXUNUSED(event)) {
     default:
         break;
     }
+    LinkDown();
 }
 
 // The keep-alive proves the link again without touching its permission level.
@@ -227,6 +223,8 @@ bool TARVIK_User_SWFrm::KeepAlive() {
     const int linked = establish_link();
     auth_level = level;
     COMPORT.Post();
+    if (linked)
+        m_keepAliveDue = false;
     return linked != 0;
 }
 
@@ -244,11 +242,57 @@ void TARVIK_User_SWFrm::LinkLost() {
     message->Destroy();
 }
 
+// Proves the link at once after an unanswered exchange, as a block of its own.
+void TARVIK_User_SWFrm::ProveLink() {
+    if (m_connected && m_keepAliveDue && !KeepAlive())
+        LinkLost();
+}
+
+// A port that reported an error (the device is gone) takes the lost-link path at once. True
+// when the link is down, so that the road that asks ends there.
+bool TARVIK_User_SWFrm::LinkDown() {
+    if (link_gone())
+        LinkLost();
+    return !m_connected;
+}
+
+// One exchange of the poll cycle or the level timer, the caller holding COMPORT. While a
+// keep-alive is due it does not wait on the device at all.
+bool TARVIK_User_SWFrm::PollRequest(link_frame* answer, uint32_t command, const char* name,
+                                    const char* text, T_ANSWER_WAIT wait) {
+    if (m_keepAliveDue)
+        return false;
+    // A frame of the name is an answer, even when it is not the command the caller requires.
+    const T_ANSWER_WAIT heard = wait == WAIT_BY_NAME_ANSWER ? WAIT_BY_NAME : wait;
+    if (!request_frame(answer, command, name, text, heard, ATTEMPTS)) {
+        m_keepAliveDue = true;
+        CallAfter(&TARVIK_User_SWFrm::ProveLink);
+        return false;
+    }
+    return wait != WAIT_BY_NAME_ANSWER || answer->command == CMD_ANSWER;
+}
+
+// Reads one status file, holding the port lock for its one exchange.
+bool TARVIK_User_SWFrm::ReadStatus(const char* path, T_ANSWER_WAIT wait, wxString& text) {
+    link_frame answer;
+    COMPORT.Wait();
+    const bool ok = PollRequest(&answer, CMD_READ_FILE, path, "", wait);
+    COMPORT.Post();
+    if (ok)
+        text = answer_text(answer);
+    return ok;
+}
+
+bool TARVIK_User_SWFrm::ReadStatusNumber(const char* path, long& value) {
+    wxString text;
+    return ReadStatus(path, WAIT_BY_NAME_ANSWER, text) && text.ToLong(&value, 10);
+}
+
 void TARVIK_User_SWFrm::ReadDeviceDate() {
     link_frame answer;
     COMPORT.Wait();
-    request_frame(&answer, CMD_EXECUTE, "TIMETOTEMP", DATE_COMMAND, WAIT_BY_NAME, ATTEMPTS);
-    if (request_frame(&answer, CMD_READ_FILE, DATE_FILE, "", WAIT_BY_NAME_ANSWER, ATTEMPTS)) {
+    PollRequest(&answer, CMD_EXECUTE, "TIMETOTEMP", DATE_COMMAND, WAIT_BY_NAME);
+    if (PollRequest(&answer, CMD_READ_FILE, DATE_FILE, "", WAIT_BY_NAME_ANSWER)) {
         const wxString text = answer_text(answer);
         TimeText->SetLabel(text.length() > 11 ? text.Mid(11, 9) : wxString());
         DateText->SetLabel(text.Left(10));
@@ -274,12 +318,12 @@ void TARVIK_User_SWFrm::MacDevTimerTimer(wxTimerEvent& WXUNUSED(event)) {
 
 void TARVIK_User_SWFrm::UpdatePowerBars() {
     long value = 0;
-    if (read_status_number("/tmp/power_accu", value)) {
+    if (ReadStatusNumber("/tmp/power_accu", value)) {
         const int percent = static_cast<int>(value);
         m_accuMeter->setValue(percent);
         AccuPowerLabel->SetLabel(wxString::Format(wxT("%d%%"), percent));
     }
-    if (read_status_number("/tmp/power_batt", value)) {
+    if (ReadStatusNumber("/tmp/power_batt", value)) {
         const int percent = static_cast<int>(value);
         m_batteryMeter->setValue(percent);
         BatteryPowerLabel->SetLabel(wxString::Format(wxT("%d%%"), percent));
@@ -291,7 +335,8 @@ void TARVIK_User_SWFrm::UpdateMemoryBar() {
         return;
     long size = 0;
     long free = 0;
-    if (!read_mebibytes("/tmp/mem_info_size", size) || !read_mebibytes("/tmp/mem_info_free", free))
+    if (!ReadStatusNumber("/tmp/mem_info_size", size) || !to_mebibytes(size, size) ||
+        !ReadStatusNumber("/tmp/mem_info_free", free) || !to_mebibytes(free, free))
         return;
     m_freeMemoryBytes = static_cast<uint64_t>(free) << 20;
     MemoryFreeText->SetLabel(wxString::Format(wxT("%ld of %ld MB free"), free, size));
@@ -346,7 +391,7 @@ void TARVIK_User_SWFrm::UpdateRecordTime() {
 
 void TARVIK_User_SWFrm::UpdateInputDetection() {
     long source = 0;
-    if (!read_status_number("/proc/dsp_source", source))
+    if (!ReadStatusNumber("/proc/dsp_source", source))
         return;
     if (source == 0) {
         MicLineLabel->SetLabel(wxT("  Mic\nLevel"));
@@ -366,7 +411,7 @@ void TARVIK_User_SWFrm::UpdateCapsulePic() {
         return;
     }
     wxString letter;
-    if (!read_status(MIC_FILE, true, letter))
+    if (!ReadStatus(MIC_FILE, WAIT_FOR_ANSWER, letter))
         return;
     const int position = wxString(mic_chars).Find(letter);
     if (position == wxNOT_FOUND || position >= CAPSULE_COUNT)

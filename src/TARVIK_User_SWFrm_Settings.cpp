@@ -146,6 +146,9 @@ void TARVIK_User_SWFrm::Control_to_Settings(wxControl* control) {
 }
 
 bool TARVIK_User_SWFrm::SettingToDevice(T_SETTING_ELEMENTS setting) {
+    // A run of writes (the metadata's eight) stops once the link was lost on its way.
+    if (!m_connected)
+        return false;
     const T_SETTING_MAPPING& record = settings_mapping[setting];
     const std::string path = setting_file_path(m_activePreset, setting);
 
@@ -161,7 +164,7 @@ bool TARVIK_User_SWFrm::SettingToDevice(T_SETTING_ELEMENTS setting) {
 
     link_frame answer;
     const bool answered = device_exchange(&answer, command, path.c_str(), payload, WAIT_FOR_ANSWER);
-    if (!answered) {
+    if (!answered && !LinkDown()) {
         auto* box = new wxMessageDialog(
             this, wxT("An error occured while transfering settings to the device."),
             wxT("Communication error"), wxOK | wxICON_ERROR);

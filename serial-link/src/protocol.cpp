@@ -2,9 +2,13 @@
 
 #include "utils.h"
 
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 int auth_level = 6;
@@ -40,6 +44,53 @@ std::string read_bounded(const char* field, size_t size) {
     return std::string(field, strnlen(field, size));
 }
 
+using Clock = std::chrono::steady_clock;
+
+int milliseconds_left(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+// A mere timeout or interruption leaves the port usable; any other error means it is gone.
+void note_port_error(ssize_t result) {
+    if (result < 0 && errno != EAGAIN && errno != EINTR)
+        serial_device_gone = true;
+}
+
+// A read that returned nothing before its timeout: silence, unless the port was hung up.
+void note_hang_up() {
+    pollfd port{serial_device, POLLIN, 0};
+    if (poll(&port, 1, 0) > 0 && (port.revents & (POLLHUP | POLLERR | POLLNVAL)))
+        serial_device_gone = true;
+}
+
+// Writes all of the bytes, as a blocking write does, but gives up after SEND_TIMEOUT_MS.
+// The count written, or -1 on an error.
+ssize_t write_bounded(const char* bytes, size_t size) {
+    const int flags = fcntl(serial_device, F_GETFL);
+    if (flags == -1 || fcntl(serial_device, F_SETFL, flags | O_NONBLOCK) == -1)
+        return -1;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(SEND_TIMEOUT_MS);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t written = write(serial_device, bytes + done, size - done);
+        if (written > 0) {
+            done += static_cast<size_t>(written);
+            continue;
+        }
+        note_port_error(written);
+        const int left = milliseconds_left(deadline);
+        if (serial_device_gone || left == 0)
+            break;
+        pollfd port{serial_device, POLLOUT, 0};
+        poll(&port, 1, left);
+    }
+    const int error = errno;
+    fcntl(serial_device, F_SETFL, flags);
+    errno = error;
+    return serial_device_gone ? -1 : static_cast<ssize_t>(done);
+}
+
 } // namespace
 
 void frame_init(link_frame* frame, uint32_t command, const char* name) {
@@ -62,6 +113,10 @@ std::string frame_text(const link_frame* frame) {
     return read_bounded(frame->payload.text, sizeof(frame->payload.text));
 }
 
+bool link_gone() {
+    return serial_device_gone;
+}
+
 int send_command(const link_frame* frame) {
     link_frame wire;
     std::memcpy(&wire, frame, sizeof(wire));
@@ -70,7 +125,10 @@ int send_command(const link_frame* frame) {
     if (frame->payload_kind == PAYLOAD_NUMBER)
         wire.payload.number =
             static_cast<int32_t>(to_from_wire(static_cast<uint32_t>(frame->payload.number)));
-    const ssize_t written = write(serial_device, &wire, sizeof(wire));
+    if (serial_device_gone)
+        return 0;
+    const ssize_t written = write_bounded(reinterpret_cast<const char*>(&wire), sizeof(wire));
+    note_port_error(written);
     if (written == FRAME_SIZE)
         return 1;
     std::printf("serial_link::protocol::send_command %ld bytes expected, %d bytes written\n",
@@ -79,6 +137,8 @@ int send_command(const link_frame* frame) {
 }
 
 int recv_command(link_frame* frame) {
+    if (serial_device_gone)
+        return 0;
     char* bytes = reinterpret_cast<char*>(frame);
     long count = 0;
     ssize_t got;
@@ -87,6 +147,10 @@ int recv_command(link_frame* frame) {
         if (got > 0)
             count += got;
     } while (got > 0 && count < FRAME_SIZE);
+    if (got == 0)
+        note_hang_up();
+    else
+        note_port_error(got);
     if (count != FRAME_SIZE) {
         std::printf("serial_link::protocol::recv_command %ld bytes expected, %d bytes read\n",
                     FRAME_SIZE, static_cast<int>(count));
@@ -149,9 +213,16 @@ int establish_link() {
     receive.payload.number = 0;
 
     if (r != 0) {
+        const Clock::time_point deadline =
+            Clock::now() + std::chrono::milliseconds(HANDSHAKE_TIMEOUT_MS);
         do {
             if (!recv_command_safe(&receive, "LOOPBACKTEST", 10))
                 return 0;
+            if (receive.payload.number != r && milliseconds_left(deadline) == 0) {
+                std::printf("\nLoopback test: no echo of %d within %d ms\n", r,
+                            HANDSHAKE_TIMEOUT_MS);
+                return 0;
+            }
             if (receive.command == CMD_LOOPBACK_WAIT) {
                 send_command(&transmit);
             } else if (receive.command == CMD_LOOPBACK) {

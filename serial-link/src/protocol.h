@@ -36,6 +36,18 @@ enum : uint32_t {
 // The link's permission level: 6 without a proven link, 5 from a connect handshake on.
 extern int auth_level;
 
+// A frame that cannot be written within this time fails like a short write. A device that
+// takes bytes drains a frame in well under a millisecond.
+constexpr int SEND_TIMEOUT_MS = 1000;
+// The handshake fails when the device has not echoed the offered number within this time,
+// however often it asked to wait or echoed another number. A working device echoes at once.
+constexpr int HANDSHAKE_TIMEOUT_MS = 5000;
+
+// Whether the open port has reported an error (the device is gone, not merely silent). Set
+// by sending and receiving; from then on nothing is written to or read from the port until
+// open_port or close_port clears it.
+bool link_gone();
+
 int send_command(const link_frame* frame);
 int recv_command(link_frame* frame);
 int recv_command_safe(link_frame* frame, const char* name, int attempts);

@@ -12,6 +12,7 @@
 char bsdDevicePaths[5][64];
 int bsdNumPaths = 0;
 int serial_device = -1;
+bool serial_device_gone = false;
 struct termios oldtio;
 struct termios newtio;
 
@@ -114,6 +115,7 @@ int open_port(int index) {
         return -1;
     }
     const char* path = bsdDevicePaths[index];
+    serial_device_gone = false;
     // O_NOCTTY: the port must never become the program's controlling terminal.
     serial_device = open(path, O_RDWR | O_NONBLOCK | O_NOCTTY);
     if (serial_device == -1) {
@@ -142,4 +144,5 @@ void close_port() {
     tcsetattr(serial_device, TCSANOW, &oldtio);
     close(serial_device);
     serial_device = -1;
+    serial_device_gone = false;
 }

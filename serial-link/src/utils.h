@@ -8,6 +8,9 @@
 extern char bsdDevicePaths[5][64];
 extern int bsdNumPaths;
 extern int serial_device;
+// Set when the open port reports an error: the device is gone (see link_gone). Cleared by
+// open_port and close_port.
+extern bool serial_device_gone;
 extern struct termios oldtio;
 extern struct termios newtio;
 

@@ -1,6 +1,7 @@
 // Feeds arbitrary byte streams from "the device" through the receive functions, the waits
 // and the handshake. The stream comes through a pipe whose writing end is closed, so every
-// read returns what is there and running dry counts as silence at once.
+// read returns what is there and running dry is a hang-up: the rest of the input sees a
+// gone link.
 //
 // Input: byte 0 chooses four operations (two bits each), byte 1 the name to wait for and the
 // number of attempts; the rest is what the device sends.
@@ -76,7 +77,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < 4; ++i)
         run((data[0] >> (2 * i)) & 3, name, attempts);
 
-    close(fds[0]);
-    serial_device = -1;
+    close_port(); // also forgets the hang-up that the closed pipe reports
     return 0;
 }

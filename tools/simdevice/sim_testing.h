@@ -6,6 +6,7 @@
 #include "utils.h"
 
 #include <dirent.h>
+#include <poll.h>
 
 #include <cstdio>
 #include <functional>
@@ -32,6 +33,13 @@ inline int open_descriptors() {
         ++count;
     closedir(folder);
     return count;
+}
+
+// Waits until a device's hang-up shows on the program's end of the terminal.
+inline void wait_for_hang_up() {
+    pollfd port{serial_device, POLLIN, 0};
+    for (int i = 0; i < 200 && !(port.revents & POLLHUP); ++i)
+        poll(&port, 1, 10);
 }
 
 // A simulated device that the link has listed as its only port and opened, as the program

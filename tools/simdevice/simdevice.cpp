@@ -252,6 +252,16 @@ void SimDevice::set_piece_size(size_t bytes) {
     piece_size_ = bytes;
 }
 
+void SimDevice::set_hang_up_after(int n) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    hang_up_after_ = n;
+}
+
+void SimDevice::stop_reading() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    reading_ = false;
+}
+
 void SimDevice::set_responder(Responder responder) {
     std::lock_guard<std::mutex> lock(mutex_);
     responder_ = std::move(responder);
@@ -266,6 +276,20 @@ void SimDevice::serve() {
     std::string pending;
     char buffer[FRAME_SIZE];
     while (!stop_) {
+        bool reading;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (hang_up_after_ == 0 && master_ >= 0) {
+                std::lock_guard<std::mutex> writing(write_mutex_);
+                close(master_);
+                master_ = -1;
+            }
+            reading = reading_ && master_ >= 0;
+        }
+        if (!reading) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            continue;
+        }
         pollfd ready{master_, POLLIN, 0};
         const int events = poll(&ready, 1, 20);
         if (events == 0 || (events < 0 && errno == EINTR))
@@ -274,7 +298,7 @@ void SimDevice::serve() {
             const ssize_t got = read(master_, buffer, sizeof(buffer));
             if (got > 0) {
                 pending.append(buffer, static_cast<size_t>(got));
-                while (pending.size() >= FRAME_SIZE) {
+                while (pending.size() >= FRAME_SIZE && !hanging_up()) {
                     handle(decode(pending.substr(0, FRAME_SIZE)));
                     pending.erase(0, FRAME_SIZE);
                 }
@@ -290,6 +314,11 @@ void SimDevice::serve() {
     }
 }
 
+bool SimDevice::hanging_up() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return hang_up_after_ == 0;
+}
+
 void SimDevice::handle(const Frame& frame) {
     Responder responder;
     {
@@ -297,6 +326,8 @@ void SimDevice::handle(const Frame& frame) {
         const bool answer = answer_limit_ != 0;
         if (answer_limit_ > 0)
             --answer_limit_;
+        if (hang_up_after_ > 0)
+            --hang_up_after_;
         if (!answer) {
             frames_.push_back(frame);
             received_.notify_all();

@@ -100,6 +100,11 @@ class SimDevice {
     // Writes replies in pieces of this many bytes with tiny pauses, as USB packets arrive;
     // every other reply is split so that both whole and split frames occur. 0: never split.
     void set_piece_size(size_t bytes);
+    // Hangs up once it has handled n more frames (0: now), closing its end as an unplugged
+    // device does: the program's port then reports an error.
+    void set_hang_up_after(int n);
+    // Stops reading what the program sends: its writes block once the terminal is full.
+    void stop_reading();
     // Overrides the default answers (see Responder); an empty function restores them.
     void set_responder(Responder responder);
 
@@ -110,13 +115,14 @@ class SimDevice {
 
   private:
     void serve();
+    bool hanging_up() const;
     void handle(const Frame& frame);
     Replies loopback_replies(const Frame& frame);
     Replies execute(const Frame& frame);
     void write_reply(const std::string& bytes);
     bool write_all(const char* data, size_t size);
 
-    int master_ = -1;
+    std::atomic<int> master_{-1};
     std::string path_;
     std::string port_dir_;
     std::thread thread_;
@@ -132,6 +138,8 @@ class SimDevice {
     bool answer_missing_ = false;
     size_t piece_size_ = 64;
     size_t replies_written_ = 0;
+    int hang_up_after_ = -1;
+    bool reading_ = true;
     Responder responder_;
 
     std::mutex write_mutex_; // keeps replies and send() from interleaving
