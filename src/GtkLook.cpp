@@ -1,0 +1,183 @@
+#include "GtkLook.h"
+
+#include <algorithm>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include <gtk/gtk.h>
+#include <wx/anybutton.h>
+#include <wx/app.h>
+#include <wx/apptrait.h>
+#include <wx/evtloop.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/panel.h>
+#include <wx/statbmp.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/timer.h>
+#include <wx/toplevel.h>
+
+namespace gtk_look {
+namespace {
+
+bool shows_text(const wxWindow* w) {
+    return dynamic_cast<const wxStaticText*>(w) || dynamic_cast<const wxAnyButton*>(w) ||
+           dynamic_cast<const wxCheckBox*>(w) || dynamic_cast<const wxChoice*>(w);
+}
+
+// GTK's natural size of a widget at its natural width. The size the layout gave a control is
+// also GTK's size request: it is set aside while GTK measures.
+wxSize natural_size(GtkWidget* widget) {
+    gint requestWidth = -1;
+    gint requestHeight = -1;
+    gtk_widget_get_size_request(widget, &requestWidth, &requestHeight);
+    gtk_widget_set_size_request(widget, -1, -1);
+    gint minimum = 0;
+    gint width = 0;
+    gtk_widget_get_preferred_width(widget, &minimum, &width);
+    gint height = 0;
+    gtk_widget_get_preferred_height_for_width(widget, width, &minimum, &height);
+    gtk_widget_set_size_request(widget, requestWidth, requestHeight);
+    return wxSize(width, height);
+}
+
+// A new font reaches GTK's own measurements only once the widget's style is refreshed, in the
+// event loop; the toolkit measures the text in the control's font directly.
+wxSize text_size(wxWindow* w) {
+    return w->GetTextExtent(w->GetLabel());
+}
+
+// What GTK draws beside the text of a check box (indicator, spacing, padding): the widget's
+// natural size less its label's, both measured in the same font.
+wxSize check_box_frame(GtkWidget* check) {
+    return natural_size(check) - natural_size(gtk_bin_get_child(GTK_BIN(check)));
+}
+
+// A button's border. The theme's padding is left out: GTK draws the text whole across it, and
+// the layout's rows of buttons were drawn narrower than the theme's padding asks for.
+wxSize button_border(GtkWidget* button) {
+    GtkStyleContext* style = gtk_widget_get_style_context(button);
+    GtkBorder border;
+    gtk_style_context_get_border(style, gtk_style_context_get_state(style), &border);
+    return wxSize(border.left + border.right, border.top + border.bottom);
+}
+
+// The size GTK needs to draw the control with its whole text. Buttons and choices keep a
+// lower height than the theme asks for: their text fits, and the layout's rows rely on it.
+wxSize needed_size(wxWindow* w) {
+    GtkWidget* widget = w->GetHandle();
+    if (dynamic_cast<wxStaticText*>(w))
+        return text_size(w);
+    if (dynamic_cast<wxChoice*>(w))
+        return wxSize(natural_size(widget).x, 0);
+    if (dynamic_cast<wxAnyButton*>(w))
+        return wxSize(text_size(w).x + button_border(widget).x, 0);
+    const wxSize needed = text_size(w) + check_box_frame(widget);
+    return wxSize(needed.x, std::max(needed.y, natural_size(widget).y));
+}
+
+void grow_to(wxWindow* w, const wxSize& needed) {
+    const wxSize size = w->GetSize();
+    const wxSize grown(std::max(size.x, needed.x), std::max(size.y, needed.y));
+    if (grown != size)
+        w->SetSize(grown);
+}
+
+// The part of the parent a child needs: a label only as far as its text reaches.
+wxRect needed_rect(wxWindow* child) {
+    if (dynamic_cast<wxStaticText*>(child))
+        return wxRect(child->GetPosition(), needed_size(child));
+    return child->GetRect();
+}
+
+void adapt_children(wxWindow* parent) {
+    wxSize needed;
+    for (wxWindow* child : parent->GetChildren()) {
+        if (child->IsTopLevel())
+            continue;
+        adapt_children(child);
+        if (dynamic_cast<wxStaticBitmap*>(child))
+            child->Enable(true);
+        if (!child->IsShown() || dynamic_cast<wxStaticBox*>(child))
+            continue;
+        if (shows_text(child))
+            grow_to(child, needed_size(child));
+        const wxRect rect = needed_rect(child);
+        needed.IncTo(wxSize(rect.GetRight() + 1, rect.GetBottom() + 1));
+    }
+    if (dynamic_cast<wxPanel*>(parent))
+        grow_to(parent, needed);
+    // A group box that the layout moved off its panel's corner keeps all four edges inside.
+    for (wxWindow* child : parent->GetChildren())
+        if (auto* box = dynamic_cast<wxStaticBox*>(child)) {
+            const wxSize room =
+                parent->GetSize() - wxSize(box->GetPosition().x, box->GetPosition().y);
+            const wxSize size = box->GetSize();
+            if (size.x > room.x || size.y > room.y)
+                box->SetSize(std::min(size.x, room.x), std::min(size.y, room.y));
+        }
+}
+
+std::vector<wxPanel*> filler_panels(wxTopLevelWindow* window) {
+    std::vector<wxPanel*> panels;
+    for (wxWindow* child : window->GetChildren())
+        if (auto* panel = dynamic_cast<wxPanel*>(child))
+            panels.push_back(panel);
+    return panels;
+}
+
+} // namespace
+
+void adapt(wxTopLevelWindow* window) {
+    adapt_children(window);
+    fit_client_area(window);
+    gtk_widget_realize(window->GetHandle());
+}
+
+void fit_client_area(wxTopLevelWindow* window) {
+    // The panels that fill the window hold the panels that must show whole.
+    wxRect content;
+    const std::vector<wxPanel*> fillers = filler_panels(window);
+    for (wxPanel* filler : fillers)
+        for (wxWindow* child : filler->GetChildren())
+            if (child->IsShown() && !child->IsTopLevel()) {
+                const wxRect rect(child->GetPosition() + filler->GetPosition(), child->GetSize());
+                content = content.IsEmpty() ? rect : content.Union(rect);
+            }
+    if (content.IsEmpty())
+        return;
+    // The margins right and below are those the layout left at the left and top. The client
+    // area only grows: what already holds the panels stays as the layout made it.
+    const wxSize current = window->GetClientSize();
+    const wxSize client(std::max(current.x, content.GetRight() + 1 + content.x),
+                        std::max(current.y, content.GetBottom() + 1 + content.y));
+    if (client != current)
+        window->SetClientSize(client);
+    for (wxPanel* filler : fillers)
+        grow_to(filler, client - wxSize(filler->GetPosition().x, filler->GetPosition().y));
+}
+
+void repaint_now(wxWindow* window, std::initializer_list<wxTimer*> timers) {
+    std::vector<std::pair<wxTimer*, int>> held;
+    for (wxTimer* timer : timers)
+        if (timer && timer->IsRunning()) {
+            held.emplace_back(timer, timer->GetInterval());
+            timer->Stop();
+        }
+    window->Refresh();
+    // Only paint and layout events: input waits in the queue until the event loop runs again.
+    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+    std::unique_ptr<wxEventLoopBase> outsideLoop; // called before the event loop runs
+    if (!loop) {
+        outsideLoop.reset(wxTheApp->GetTraits()->CreateEventLoop());
+        loop = outsideLoop.get();
+    }
+    loop->YieldFor(wxEVT_CATEGORY_UI);
+    window->Update();
+    for (const auto& [timer, interval] : held)
+        timer->Start(interval, timer->IsOneShot());
+}
+
+} // namespace gtk_look
