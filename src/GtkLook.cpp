@@ -16,7 +16,9 @@
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
+#include <wx/time.h>
 #include <wx/timer.h>
+#include <wx/utils.h>
 #include <wx/toplevel.h>
 
 namespace gtk_look {
@@ -148,34 +150,58 @@ void fit_client_area(wxTopLevelWindow* window) {
             }
     if (content.IsEmpty())
         return;
-    // The margins right and below are those the layout left at the left and top. The client
-    // area only grows: what already holds the panels stays as the layout made it.
+    // A client area that holds the panels stays as the layout made it. One that does not
+    // grows to hold them with the margins the layout left at the left and top.
     const wxSize current = window->GetClientSize();
+    if (wxRect(current).Contains(content))
+        return;
     const wxSize client(std::max(current.x, content.GetRight() + 1 + content.x),
                         std::max(current.y, content.GetBottom() + 1 + content.y));
-    if (client != current)
-        window->SetClientSize(client);
+    window->SetClientSize(client);
     for (wxPanel* filler : fillers)
         grow_to(filler, client - wxSize(filler->GetPosition().x, filler->GetPosition().y));
 }
 
+namespace {
+
+void mark_painted(GdkFrameClock*, gpointer painted) {
+    *static_cast<bool*>(painted) = true;
+}
+
+} // namespace
+
 void repaint_now(wxWindow* window, std::initializer_list<wxTimer*> timers) {
+    GtkWidget* widget = window->GetHandle();
+    if (!gtk_widget_is_drawable(widget))
+        return;
     std::vector<std::pair<wxTimer*, int>> held;
     for (wxTimer* timer : timers)
         if (timer && timer->IsRunning()) {
             held.emplace_back(timer, timer->GetInterval());
             timer->Stop();
         }
-    window->Refresh();
-    // Only paint and layout events: input waits in the queue until the event loop runs again.
     wxEventLoopBase* loop = wxEventLoopBase::GetActive();
     std::unique_ptr<wxEventLoopBase> outsideLoop; // called before the event loop runs
     if (!loop) {
         outsideLoop.reset(wxTheApp->GetTraits()->CreateEventLoop());
         loop = outsideLoop.get();
     }
-    loop->YieldFor(wxEVT_CATEGORY_UI);
-    window->Update();
+    // GTK lays out and paints on its frame clock's next frame: run the loop until that frame
+    // is painted, letting only paint and layout events in (input waits for the event loop).
+    GdkFrameClock* clock = gtk_widget_get_frame_clock(widget);
+    bool painted = false;
+    const gulong handler =
+        g_signal_connect(clock, "after-paint", G_CALLBACK(mark_painted), &painted);
+    window->Refresh();
+    gdk_frame_clock_request_phase(clock, GDK_FRAME_CLOCK_PHASE_PAINT);
+    const wxMilliClock_t give_up = wxGetLocalTimeMillis().GetValue() + 500;
+    while (!painted && wxGetLocalTimeMillis().GetValue() < give_up) {
+        loop->YieldFor(wxEVT_CATEGORY_UI);
+        if (!painted)
+            wxMilliSleep(1);
+    }
+    g_signal_handler_disconnect(clock, handler);
+    gdk_display_flush(gtk_widget_get_display(widget));
     for (const auto& [timer, interval] : held)
         timer->Start(interval, timer->IsOneShot());
 }
