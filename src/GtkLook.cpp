@@ -9,17 +9,17 @@
 #include <wx/anybutton.h>
 #include <wx/app.h>
 #include <wx/apptrait.h>
-#include <wx/evtloop.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/evtloop.h>
 #include <wx/panel.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
-#include <wx/time.h>
+#include <wx/stopwatch.h>
 #include <wx/timer.h>
-#include <wx/utils.h>
 #include <wx/toplevel.h>
+#include <wx/utils.h>
 
 namespace gtk_look {
 namespace {
@@ -164,46 +164,66 @@ void fit_client_area(wxTopLevelWindow* window) {
 
 namespace {
 
+// Stops the running timers among those given, and starts them again when it goes.
+class TimersHeldOff {
+  public:
+    explicit TimersHeldOff(std::initializer_list<wxTimer*> timers) {
+        for (wxTimer* timer : timers)
+            if (timer && timer->IsRunning()) {
+                m_held.emplace_back(timer, timer->GetInterval());
+                timer->Stop();
+            }
+    }
+    ~TimersHeldOff() {
+        for (const auto& [timer, interval] : m_held)
+            timer->Start(interval, timer->IsOneShot());
+    }
+    TimersHeldOff(const TimersHeldOff&) = delete;
+    TimersHeldOff& operator=(const TimersHeldOff&) = delete;
+
+  private:
+    std::vector<std::pair<wxTimer*, int>> m_held;
+};
+
 void mark_painted(GdkFrameClock*, gpointer painted) {
     *static_cast<bool*>(painted) = true;
 }
 
-} // namespace
-
-void repaint_now(wxWindow* window, std::initializer_list<wxTimer*> timers) {
-    GtkWidget* widget = window->GetHandle();
-    if (!gtk_widget_is_drawable(widget))
-        return;
-    std::vector<std::pair<wxTimer*, int>> held;
-    for (wxTimer* timer : timers)
-        if (timer && timer->IsRunning()) {
-            held.emplace_back(timer, timer->GetInterval());
-            timer->Stop();
-        }
+// GTK lays out and paints on its frame clock's next frame: runs the event loop until that
+// frame is painted, letting only paint and layout events in (input waits for the event loop).
+// A frame that never comes ends the wait after half a second.
+void paint_next_frame(wxWindow* window) {
     wxEventLoopBase* loop = wxEventLoopBase::GetActive();
     std::unique_ptr<wxEventLoopBase> outsideLoop; // called before the event loop runs
     if (!loop) {
         outsideLoop.reset(wxTheApp->GetTraits()->CreateEventLoop());
         loop = outsideLoop.get();
     }
-    // GTK lays out and paints on its frame clock's next frame: run the loop until that frame
-    // is painted, letting only paint and layout events in (input waits for the event loop).
+    GtkWidget* widget = window->GetHandle();
     GdkFrameClock* clock = gtk_widget_get_frame_clock(widget);
     bool painted = false;
     const gulong handler =
         g_signal_connect(clock, "after-paint", G_CALLBACK(mark_painted), &painted);
     window->Refresh();
     gdk_frame_clock_request_phase(clock, GDK_FRAME_CLOCK_PHASE_PAINT);
-    const wxMilliClock_t give_up = wxGetLocalTimeMillis().GetValue() + 500;
-    while (!painted && wxGetLocalTimeMillis().GetValue() < give_up) {
+    const wxStopWatch waited;
+    while (!painted && waited.Time() < 500) {
         loop->YieldFor(wxEVT_CATEGORY_UI);
         if (!painted)
             wxMilliSleep(1);
     }
     g_signal_handler_disconnect(clock, handler);
     gdk_display_flush(gtk_widget_get_display(widget));
-    for (const auto& [timer, interval] : held)
-        timer->Start(interval, timer->IsOneShot());
+}
+
+} // namespace
+
+void repaint_now(wxWindow* window, std::initializer_list<wxTimer*> timers) {
+    // A window not on screen has nothing to paint.
+    if (!gtk_widget_is_drawable(window->GetHandle()))
+        return;
+    const TimersHeldOff held(timers);
+    paint_next_frame(window);
 }
 
 } // namespace gtk_look

@@ -26,6 +26,11 @@
 
 #include "GtkLook.h"
 
+// Rectangles in failure messages as x,y wxh (found by the test framework beside wxRect).
+void PrintTo(const wxRect& r, std::ostream* out) {
+    *out << r.x << "," << r.y << " " << r.width << "x" << r.height;
+}
+
 namespace {
 
 // The screen's pixels in a rectangle, read over an X connection of our own (so that the
