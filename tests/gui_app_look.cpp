@@ -275,16 +275,20 @@ TEST_F(LookTest, WindowsShowWholeAndQuietFromStartThroughConnectDialogsAndClose)
     start();
     expect_drawn_whole(window);
 
-    bool guardChecked = false;
-    guitest::set_modal_action([&](wxDialog* dialog) {
-        guitest::pump(300);
-        expect_drawn_whole(dialog);
-        guardChecked = true;
-        click(dialog, 1003);
-    });
+    // Each dialog is checked once painted, then closed with its button.
+    int dialogsChecked = 0;
+    auto check_and_close_with = [&](int button) {
+        guitest::set_modal_action([&dialogsChecked, button](wxDialog* dialog) {
+            guitest::pump(300);
+            expect_drawn_whole(dialog);
+            ++dialogsChecked;
+            click(dialog, button);
+        });
+    };
+    check_and_close_with(1003); // OK of the invalid-values dialog
     probe->clickConnect(true);
     ASSERT_TRUE(probe->connected());
-    EXPECT_TRUE(guardChecked);
+    EXPECT_EQ(dialogsChecked, 1);
     // A poll cycle fills the status displays: power gauges, memory, head.
     guitest::pump(1500);
     expect_drawn_whole(window);
@@ -309,16 +313,10 @@ TEST_F(LookTest, WindowsShowWholeAndQuietFromStartThroughConnectDialogsAndClose)
         wxImage::AddHandler(new wxPNGHandler);
     EXPECT_TRUE(screen.SaveFile(screenshot_path(), wxBITMAP_TYPE_PNG));
 
-    bool metaChecked = false;
-    guitest::set_modal_action([&](wxDialog* dialog) {
-        guitest::pump(300);
-        expect_drawn_whole(dialog);
-        metaChecked = true;
-        click(dialog, 1020);
-    });
+    check_and_close_with(1020); // Ok of the metadata dialog
     ASSERT_TRUE(wxWindow::FindWindowById(1145, window)->IsEnabled());
     click(window, 1145);
-    EXPECT_TRUE(metaChecked);
+    EXPECT_EQ(dialogsChecked, 2);
     guitest::clear_modal_action();
     const auto dialogs = guitest::take_dialogs();
     ASSERT_EQ(dialogs.size(), 2u);
