@@ -17,6 +17,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/stopwatch.h>
+#include <wx/textctrl.h>
 #include <wx/timer.h>
 #include <wx/toplevel.h>
 #include <wx/utils.h>
@@ -57,12 +58,18 @@ wxSize check_box_frame(GtkWidget* check) {
     return natural_size(check) - natural_size(gtk_bin_get_child(GTK_BIN(check)));
 }
 
+// The padding or border of a widget's sides, in its current state.
+GtkBorder sides(GtkStyleContext* style, void (*get)(GtkStyleContext*, GtkStateFlags, GtkBorder*)) {
+    GtkBorder sides;
+    get(style, gtk_style_context_get_state(style), &sides);
+    return sides;
+}
+
 // A button's border. The theme's padding is left out: GTK draws the text whole across it, and
 // the layout's rows of buttons were drawn narrower than the theme's padding asks for.
 wxSize button_border(GtkWidget* button) {
-    GtkStyleContext* style = gtk_widget_get_style_context(button);
-    GtkBorder border;
-    gtk_style_context_get_border(style, gtk_style_context_get_state(style), &border);
+    const GtkBorder border =
+        sides(gtk_widget_get_style_context(button), gtk_style_context_get_border);
     return wxSize(border.left + border.right, border.top + border.bottom);
 }
 
@@ -78,6 +85,29 @@ wxSize needed_size(wxWindow* w) {
         return wxSize(text_size(w).x + button_border(widget).x, 0);
     const wxSize needed = text_size(w) + check_box_frame(widget);
     return wxSize(needed.x, std::max(needed.y, natural_size(widget).y));
+}
+
+// A one-line text field whose value and the theme's padding do not fit takes less padding,
+// down to a pixel a side, and is widened only past that: the row of fields keeps its geometry
+// and the value shows whole.
+void fit_text_padding(wxTextCtrl* field) {
+    GtkStyleContext* style = gtk_widget_get_style_context(field->GetHandle());
+    const GtkBorder padding = sides(style, gtk_style_context_get_padding);
+    const GtkBorder border = sides(style, gtk_style_context_get_border);
+    const int text = field->GetTextExtent(field->GetValue()).x + border.left + border.right;
+    const int room = field->GetSize().x - text;
+    if (room >= padding.left + padding.right)
+        return;
+    const int side = std::max(1, room / 2);
+    const wxString css =
+        wxString::Format("entry { padding-left: %dpx; padding-right: %dpx; }", side, side);
+    GtkCssProvider* provider = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(provider, css.utf8_str(), -1, nullptr);
+    gtk_style_context_add_provider(style, GTK_STYLE_PROVIDER(provider),
+                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(provider);
+    if (room < 2 * side)
+        field->SetSize(text + 2 * side, field->GetSize().y);
 }
 
 void grow_to(wxWindow* w, const wxSize& needed) {
@@ -106,6 +136,9 @@ void adapt_children(wxWindow* parent) {
             continue;
         if (shows_text(child))
             grow_to(child, needed_size(child));
+        auto* field = dynamic_cast<wxTextCtrl*>(child);
+        if (field && field->IsSingleLine())
+            fit_text_padding(field);
         const wxRect rect = needed_rect(child);
         needed.IncTo(wxSize(rect.GetRight() + 1, rect.GetBottom() + 1));
     }

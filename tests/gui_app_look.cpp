@@ -23,6 +23,7 @@
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
 #include <wx/stdpaths.h>
+#include <wx/textctrl.h>
 
 #include "GtkLook.h"
 
@@ -113,6 +114,17 @@ wxSize label_text(wxWindow* label) {
     return wxSize(natural.width, natural.height);
 }
 
+// The width a one-line text field has for its text inside the theme's border and padding.
+int entry_text_width(wxTextCtrl* field) {
+    GtkStyleContext* style = gtk_widget_get_style_context(field->GetHandle());
+    const GtkStateFlags state = gtk_style_context_get_state(style);
+    GtkBorder padding;
+    GtkBorder border;
+    gtk_style_context_get_padding(style, state, &padding);
+    gtk_style_context_get_border(style, state, &border);
+    return field->GetSize().x - padding.left - padding.right - border.left - border.right;
+}
+
 wxSize text_extent(wxWindow* w) {
     if (auto* choice = dynamic_cast<wxChoice*>(w)) {
         wxSize widest;
@@ -154,6 +166,11 @@ void expect_drawn_whole(wxWindow* top) {
             if (dynamic_cast<wxAnyButton*>(w) || dynamic_cast<wxCheckBox*>(w) ||
                 dynamic_cast<wxChoice*>(w)) {
                 EXPECT_LE(text_extent(w).x, w->GetSize().x) << describe(w);
+            }
+            auto* field = dynamic_cast<wxTextCtrl*>(w);
+            if (field && field->IsSingleLine()) {
+                EXPECT_LE(w->GetTextExtent(field->GetValue()).x, entry_text_width(field))
+                    << describe(w) << " " << field->GetValue();
             }
         }
     });
