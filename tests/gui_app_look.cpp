@@ -14,8 +14,8 @@
 #include <unistd.h>
 
 #include <X11/Xlib.h>
-#include <gtk/gtk.h>
 #include <X11/Xutil.h>
+#include <gtk/gtk.h>
 #include <wx/anybutton.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
@@ -35,19 +35,25 @@ void PrintTo(const wxRect& r, std::ostream* out) {
 namespace {
 
 // The screen's pixels in a rectangle, read over an X connection of our own (so that the
-// simulated device's thread can read them while the program blocks).
+// simulated device's thread can read them while the program blocks). What lies off the
+// screen stays black.
 wxImage grab(const wxRect& rect) {
     wxImage image(rect.width, rect.height);
     Display* display = XOpenDisplay(nullptr);
     if (!display)
         return image;
-    XImage* shot = XGetImage(display, DefaultRootWindow(display), rect.x, rect.y, rect.width,
-                             rect.height, AllPlanes, ZPixmap);
+    const wxRect screen(0, 0, DisplayWidth(display, DefaultScreen(display)),
+                        DisplayHeight(display, DefaultScreen(display)));
+    const wxRect part = rect.Intersect(screen);
+    XImage* shot = part.IsEmpty() ? nullptr
+                                  : XGetImage(display, DefaultRootWindow(display), part.x, part.y,
+                                              part.width, part.height, AllPlanes, ZPixmap);
     if (shot) {
-        for (int y = 0; y < rect.height; ++y)
-            for (int x = 0; x < rect.width; ++x) {
+        for (int y = 0; y < part.height; ++y)
+            for (int x = 0; x < part.width; ++x) {
                 const unsigned long pixel = XGetPixel(shot, x, y);
-                image.SetRGB(x, y, (pixel >> 16) & 0xff, (pixel >> 8) & 0xff, pixel & 0xff);
+                image.SetRGB(part.x - rect.x + x, part.y - rect.y + y, (pixel >> 16) & 0xff,
+                             (pixel >> 8) & 0xff, pixel & 0xff);
             }
         XDestroyImage(shot);
     }
