@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FontProvider.h"
+#include "GtkLook.h"
 #include "string_conversion.h"
 
 namespace {
@@ -170,6 +171,7 @@ void MetaDataDlg::CreateGUIControls() {
         OkBtn->SetFocus();
     }
     ShowRecord();
+    gtk_look::adapt(this);
 }
 
 void MetaDataDlg::PatchControlsForMAC() {

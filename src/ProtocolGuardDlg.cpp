@@ -1,6 +1,7 @@
 #include "ProtocolGuardDlg.h"
 
 #include "FontProvider.h"
+#include "GtkLook.h"
 
 namespace {
 
@@ -67,6 +68,7 @@ void ProtocolGuardDlg::Boom(wxString wxStrAction, wxString wxStrErrList) {
     err_action->SetSize(-1, -1, width - 15, -1, wxSIZE_USE_EXISTING);
     const wxPoint logPos = err_log->GetPosition();
     err_log->Move(logPos.x + 10, logPos.y);
+    gtk_look::adapt(this);
 
     Centre(wxBOTH);
     ShowModal();

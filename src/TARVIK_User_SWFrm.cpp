@@ -11,6 +11,7 @@
 #include <wx/time.h>
 
 #include "FontProvider.h"
+#include "GtkLook.h"
 #include "LevelMeterPanel.h"
 #include "PowerMeter.h"
 #include "images/images.h"
@@ -268,6 +269,14 @@ void TARVIK_User_SWFrm::CreateGUIControls() {
     wxAcceleratorEntry keys[1];
     keys[0].Set(wxACCEL_NORMAL, WXK_F1, ID_HELP_MENU);
     SetAcceleratorTable(wxAcceleratorTable(1, keys));
+
+    gtk_look::adapt(this);
+}
+
+// On GTK the menu bar takes its height from the client area: the panels keep theirs.
+void TARVIK_User_SWFrm::SetMenuBar(wxMenuBar* menuBar) {
+    wxFrame::SetMenuBar(menuBar);
+    gtk_look::fit_client_area(this);
 }
 
 void TARVIK_User_SWFrm::CreateStatusPanel() {

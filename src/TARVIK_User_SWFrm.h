@@ -55,6 +55,7 @@ class TARVIK_User_SWFrm : public wxFrame {
     // Every control keeps the absolute geometry it was given: the main panel is not
     // stretched over the client area as a frame's only child otherwise is.
     bool Layout() override { return false; }
+    void SetMenuBar(wxMenuBar* menuBar) override;
 
     // Called, when set, with the whole tree as built and before the adjustment pass moves
     // it; for tests that look at the layout as designed. Null in the program.
@@ -96,6 +97,7 @@ class TARVIK_User_SWFrm : public wxFrame {
     void AutoSyncIfEnabled();
     void SetDeviceClock();
     void ConnectToDevice();
+    void ShowConnectLabel(const wxString& label);
     void DisconnectFromDevice();
     bool KeepAlive();
     void LinkLost();

@@ -9,6 +9,7 @@
 #include <wx/datetime.h>
 #include <wx/msgdlg.h>
 
+#include "GtkLook.h"
 #include "PowerMeter.h"
 #include "ovk_cfg.h"
 #include "protocol.h"
@@ -89,7 +90,7 @@ void TARVIK_User_SWFrm::ConnectButtonClick(wxCommandEvent& event) {
 }
 
 void TARVIK_User_SWFrm::ConnectToDevice() {
-    ConnectButton->SetLabel(wxT("Waiting for device"));
+    ShowConnectLabel(wxT("Waiting for device"));
     // Descriptor 0 is a port like any other (it is free when standard input is closed).
     if (open_port(PortChoice->GetSelection()) < 0) {
         ConnectButton->SetValue(false);
@@ -116,7 +117,7 @@ void TARVIK_User_SWFrm::ConnectToDevice() {
     m_keepAliveDue = false;
     set_default_port(PortChoice->GetSelection());
     OutdateMemoryControls();
-    ConnectButton->SetLabel(wxT("Fetching settings..."));
+    ShowConnectLabel(wxT("Fetching settings..."));
 
     write_setting_init("loading from device");
     for (int preset = 0; preset < PRESETS_COUNT && !link_gone(); ++preset)
@@ -141,6 +142,12 @@ void TARVIK_User_SWFrm::ConnectToDevice() {
     AutoSyncIfEnabled();
     UpdateCapsulePic();
     LinkDown();
+}
+
+// The label is on screen during the blocking step that follows it.
+void TARVIK_User_SWFrm::ShowConnectLabel(const wxString& label) {
+    ConnectButton->SetLabel(label);
+    gtk_look::repaint_now(ConnectButton, {WallClock, MacDevTimer, PollTimer, LevelTimer});
 }
 
 void TARVIK_User_SWFrm::DisconnectFromDevice() {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <wx/bitmap.h>
+#include <wx/dcmemory.h>
+#include <wx/filename.h>
 #include <wx/settings.h>
 
 #include "FontProvider.h"
@@ -31,6 +34,15 @@ TEST(Fonts, MidAndBigDifferOnlyInSize) {
     EXPECT_EQ(mid.GetWeight(), wxFONTWEIGHT_NORMAL);
     EXPECT_FALSE(mid.GetUnderlined());
     EXPECT_FALSE(mid.GetFaceName().empty());
+
+    // With fonts-wine's Tahoma registered, the device date takes Tahoma's width (the fallback
+    // face needs 126 pixels and runs over the Level Settings frame).
+    if (wxFileName::FileExists("/usr/share/wine/fonts/tahoma.ttf")) {
+        wxBitmap canvas(10, 10);
+        wxMemoryDC dc(canvas);
+        dc.SetFont(mid);
+        EXPECT_NEAR(dc.GetTextExtent("2010/04/01").x, 112, 1);
+    }
 }
 
 TEST(Fonts, SmallAndNormalFollowTheTheme) {

@@ -271,11 +271,14 @@ TEST_F(MetaDialog, ShownCentredWithItsButtonsInside) {
         ccLabel = find<wxStaticText>("WxStaticText1")->GetPosition();
         click("OkBtn");
     });
-    EXPECT_EQ(dialogRect.GetSize(), wxSize(410, 400));
-    // Centred over its parent.
-    const wxPoint centre = parent->GetScreenRect().GetPosition() + parent->GetSize() / 2;
-    EXPECT_NEAR(dialogRect.GetLeft() + dialogRect.GetWidth() / 2, centre.x, 2);
-    EXPECT_NEAR(dialogRect.GetTop() + dialogRect.GetHeight() / 2, centre.y, 2);
+    // A window manager adds its frame to the size and places windows its own way.
+    if (!guitest::under_window_manager()) {
+        EXPECT_EQ(dialogRect.GetSize(), wxSize(410, 400));
+        // Centred over its parent.
+        const wxPoint centre = parent->GetScreenRect().GetPosition() + parent->GetSize() / 2;
+        EXPECT_NEAR(dialogRect.GetLeft() + dialogRect.GetWidth() / 2, centre.x, 2);
+        EXPECT_NEAR(dialogRect.GetTop() + dialogRect.GetHeight() / 2, centre.y, 2);
+    }
     EXPECT_TRUE(dialogRect.Contains(okRect)) << okRect.x << "," << okRect.y;
     EXPECT_EQ(cancelRect.GetPosition(), wxPoint(185, 3));
     EXPECT_EQ(ccLabel, wxPoint(15, 278));

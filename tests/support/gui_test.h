@@ -42,4 +42,7 @@ void pump(int milliseconds);
 // The temporary folder that HOME and XDG_DATA_HOME point into for this run.
 std::string temp_home();
 
+// True when the run is under a window manager (the tests' second run).
+bool under_window_manager();
+
 } // namespace guitest

@@ -15,6 +15,9 @@
 #include <wx/stopwatch.h>
 #include <wx/utils.h>
 
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
 namespace guitest {
 namespace {
 
@@ -117,6 +120,43 @@ std::string temp_home() {
     return g_home;
 }
 
+bool under_window_manager() {
+    return getenv("OVK_WINDOW_MANAGER") != nullptr;
+}
+
+namespace {
+
+// A window manager announces itself on the root window.
+bool window_manager_running(Display* display) {
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const int status = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
+                                          XA_WINDOW, &type, &format, &count, &after, &data);
+    if (data)
+        XFree(data);
+    return status == Success && type == XA_WINDOW && count == 1;
+}
+
+bool wait_for_window_manager() {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    bool running = false;
+    for (int i = 0; i < 100 && !running; ++i) {
+        running = window_manager_running(display);
+        if (!running)
+            wxMilliSleep(50);
+    }
+    XCloseDisplay(display);
+    return running;
+}
+
+} // namespace
+
 } // namespace guitest
 
 int main(int argc, char** argv) {
@@ -124,6 +164,12 @@ int main(int argc, char** argv) {
     guitest::make_temp_home();
     if (!getenv("DISPLAY")) {
         std::fprintf(stderr, "window tests need an X display (run them under xvfb-run)\n");
+        return 1;
+    }
+    // Tests may read the screen from the simulated device's thread over a connection of its own.
+    XInitThreads();
+    if (guitest::under_window_manager() && !guitest::wait_for_window_manager()) {
+        std::fprintf(stderr, "no window manager came up on the display\n");
         return 1;
     }
     // The program's own application object when its source is linked in, else a plain one.
