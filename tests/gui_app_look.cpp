@@ -271,6 +271,8 @@ wxString screenshot_path() {
 class LookTest : public testing::Test {
   protected:
     void SetUp() override {
+        // The tests name device files by the program's table before the window builds it.
+        init_settings_mapping();
         sim::load_default_state(device);
         device.list_as_port();
     }
