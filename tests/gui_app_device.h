@@ -33,6 +33,9 @@ inline bool is_setting_read(const sim::Frame& frame) {
 }
 
 inline std::string setting_file(int preset, int setting) {
+    // Before the window builds the table every name is empty: the path would name no file.
+    if (settings_mapping[setting].name[0] == '\0')
+        ADD_FAILURE() << "setting_file before the settings table is built";
     return "/tarvik/settings/" + std::to_string(preset) + "/" + settings_mapping[setting].name;
 }
 
