@@ -117,6 +117,20 @@ bool link_gone() {
     return serial_device_gone;
 }
 
+void give_up_link() {
+    if (serial_device >= 0)
+        serial_device_gone = true;
+}
+
+namespace {
+
+// Only an open port that has not failed is written to or read from.
+bool port_usable() {
+    return serial_device >= 0 && !serial_device_gone;
+}
+
+} // namespace
+
 int send_command(const link_frame* frame) {
     link_frame wire;
     std::memcpy(&wire, frame, sizeof(wire));
@@ -125,7 +139,7 @@ int send_command(const link_frame* frame) {
     if (frame->payload_kind == PAYLOAD_NUMBER)
         wire.payload.number =
             static_cast<int32_t>(to_from_wire(static_cast<uint32_t>(frame->payload.number)));
-    if (serial_device_gone)
+    if (!port_usable())
         return 0;
     const ssize_t written = write_bounded(reinterpret_cast<const char*>(&wire), sizeof(wire));
     note_port_error(written);
@@ -137,7 +151,7 @@ int send_command(const link_frame* frame) {
 }
 
 int recv_command(link_frame* frame) {
-    if (serial_device_gone)
+    if (!port_usable())
         return 0;
     char* bytes = reinterpret_cast<char*>(frame);
     long count = 0;

@@ -45,8 +45,12 @@ constexpr int HANDSHAKE_TIMEOUT_MS = 5000;
 
 // Whether the open port has reported an error (the device is gone, not merely silent). Set
 // by sending and receiving; from then on nothing is written to or read from the port until
-// open_port or close_port clears it.
+// open_port or close_port clears it. Without an open port, sending and receiving fail at once
+// and leave it alone, so that a later link does not start out as gone.
 bool link_gone();
+// The device stopped answering, the handshake included: the open port counts as gone from now
+// on, as after a port error. Does nothing while no port is open.
+void give_up_link();
 
 int send_command(const link_frame* frame);
 int recv_command(link_frame* frame);

@@ -4,6 +4,7 @@
 #include "sim_testing.h"
 
 #include <cstring>
+#include <fcntl.h>
 
 namespace {
 
@@ -197,10 +198,13 @@ TEST_F(Frames, LateAnswerOfAnotherNameCostsOneAttempt) {
 }
 
 TEST(SendCommand, FailedWriteIsReported) {
-    serial_device = -1;
+    // A port the write fails on: open, but for reading only.
+    serial_device = open("/dev/null", O_RDONLY);
+    ASSERT_GE(serial_device, 0);
     const link_frame frame = request(CMD_READ_FILE, "/tmp/hw_type");
     const std::string out = capture_stdout([&] { EXPECT_EQ(send_command(&frame), 0); });
     EXPECT_EQ(out, "serial_link::protocol::send_command 444 bytes expected, -1 bytes written\n");
+    close_port();
 }
 
 } // namespace

@@ -5,9 +5,8 @@
 
 #include <chrono>
 #include <climits>
-#include <csignal>
+#include <memory>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -17,22 +16,15 @@ using sim::capture_stdout;
 const std::string SILENCE_LINE =
     "serial_link::protocol::recv_command 444 bytes expected, 0 bytes read\n";
 
-// A wait that never ends fails the run instead of hanging it.
-extern "C" void on_watchdog(int) {
-    const char message[] = "\nlink wait did not end within its bound\n";
-    (void)!write(STDERR_FILENO, message, sizeof(message) - 1);
-    _exit(1);
-}
-
 class LinkFaults : public sim::LinkTest {
   protected:
+    std::unique_ptr<sim::Watchdog> watchdog;
     void SetUp() override {
         sim::LinkTest::SetUp();
-        std::signal(SIGALRM, on_watchdog);
-        alarm(30);
+        watchdog = std::make_unique<sim::Watchdog>(30);
     }
     void TearDown() override {
-        alarm(0);
+        watchdog.reset();
         sim::LinkTest::TearDown();
     }
     static link_frame read_request(const char* path) {
@@ -79,6 +71,34 @@ TEST_F(LinkFaults, VanishedDeviceEndsTheLinkWithOneLine) {
     EXPECT_EQ(read, SILENCE_LINE);
     close_port();
     EXPECT_FALSE(link_gone());
+}
+
+// After a lost link the program may still try an exchange: on a closed port it fails at once,
+// prints nothing, and does not mark the next link as gone. A link given up sends nothing more.
+TEST_F(LinkFaults, ClosedOrGivenUpPortIsNeverTouched) {
+    device.set_file("/tmp/hw_type", "1");
+    const link_frame request = read_request("/tmp/hw_type");
+    link_frame answer;
+    close_port();
+    give_up_link();
+    const Clock::time_point start = Clock::now();
+    const std::string out = capture_stdout([&] {
+        EXPECT_EQ(send_command(&request), 0);
+        EXPECT_EQ(recv_command_safer(&answer, CMD_ANSWER, "/tmp/hw_type", 10), 0);
+        EXPECT_EQ(establish_link(), 0);
+    });
+    EXPECT_LT(elapsed_ms(start), 100);
+    EXPECT_EQ(out, "");
+    EXPECT_FALSE(link_gone());
+
+    ASSERT_GT(open_port(0), 0);
+    EXPECT_FALSE(link_gone());
+    ASSERT_EQ(send_command(&request), 1);
+    EXPECT_EQ(recv_command_safer(&answer, CMD_ANSWER, "/tmp/hw_type", 10), 1);
+    give_up_link();
+    EXPECT_TRUE(link_gone());
+    EXPECT_EQ(capture_stdout([&] { EXPECT_EQ(send_command(&request), 0); }), "");
+    EXPECT_EQ(device.frames().size(), 1u);
 }
 
 // Writes block once the device stops reading: the frame that does not fit fails after the

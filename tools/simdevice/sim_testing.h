@@ -7,6 +7,9 @@
 
 #include <dirent.h>
 #include <poll.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <functional>
@@ -41,6 +44,26 @@ inline void wait_for_hang_up() {
     for (int i = 0; i < 200 && !(port.revents & POLLHUP); ++i)
         poll(&port, 1, 10);
 }
+
+// Ends the test program with a message when it is still alive after the given seconds: a
+// wait that never ends fails the run instead of hanging it.
+class Watchdog {
+  public:
+    explicit Watchdog(unsigned seconds) {
+        std::signal(SIGALRM, bark);
+        alarm(seconds);
+    }
+    ~Watchdog() { alarm(0); }
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+  private:
+    static void bark(int) {
+        const char message[] = "\nwatchdog: a wait did not end within its bound\n";
+        (void)!write(STDERR_FILENO, message, sizeof(message) - 1);
+        _exit(1);
+    }
+};
 
 // A simulated device that the link has listed as its only port and opened, as the program
 // does when it connects; closed again at the end of the test.
