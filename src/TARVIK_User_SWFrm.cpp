@@ -25,14 +25,6 @@ wxWindow* TheParent = nullptr;
 
 void (*TARVIK_User_SWFrm::BeforeAdjustmentPass)(TARVIK_User_SWFrm&) = nullptr;
 
-bool device_exchange(link_frame* answer, uint32_t command, const char* name, const char* text,
-                     T_ANSWER_WAIT wait, int attempts) {
-    COMPORT.Wait();
-    const int answered = request_frame(answer, command, name, text, wait, attempts);
-    COMPORT.Post();
-    return answered != 0;
-}
-
 namespace {
 
 enum {

@@ -26,6 +26,7 @@
 class LevelMeterPanel;
 class PowerMeter;
 class wxDateTime;
+struct BWF_META_DATA;
 
 // Serialises every request/answer exchange on the serial port.
 extern wxSemaphore COMPORT;
@@ -132,6 +133,7 @@ class TARVIK_User_SWFrm : public wxFrame {
 
     // BWF metadata (TARVIK_User_SWFrm_Metadata.cpp).
     void MetaDataBtnClick(wxCommandEvent& event);
+    void StoreMetaData(const BWF_META_DATA& meta, const BWF_META_DATA& shown);
 
     void ReadLevel();
     void MoveShownLevel(float fall);

@@ -74,7 +74,60 @@ wxString clock_command_line(const wxDateTime& local) {
                             static_cast<int>(local.GetSecond()), SCRIPTS_ROOT);
 }
 
+// Set for the length of the connect sequence (see exchange_holding_port).
+bool g_proveAtOnce = false;
+
+class ProvedAtOnce {
+  public:
+    ProvedAtOnce() { g_proveAtOnce = true; }
+    ~ProvedAtOnce() { g_proveAtOnce = false; }
+    ProvedAtOnce(const ProvedAtOnce&) = delete;
+    ProvedAtOnce& operator=(const ProvedAtOnce&) = delete;
+};
+
+// The keep-alive's handshake: proves the link again without touching its permission level.
+// The caller holds COMPORT.
+bool prove_link() {
+    const int level = auth_level;
+    const int linked = establish_link();
+    auth_level = level;
+    return linked != 0;
+}
+
+// Sends a request and waits for a frame of its name. Such a frame shows that the device heard,
+// even when it is not the answer the caller requires (answered tells that).
+bool request_heard(link_frame* answer, uint32_t command, const char* name, const char* text,
+                   T_ANSWER_WAIT wait, int attempts) {
+    const T_ANSWER_WAIT heard = wait == WAIT_BY_NAME_ANSWER ? WAIT_BY_NAME : wait;
+    return request_frame(answer, command, name, text, heard, attempts) != 0;
+}
+
+bool answered(const link_frame& answer, T_ANSWER_WAIT wait) {
+    return wait != WAIT_BY_NAME_ANSWER || answer.command == CMD_ANSWER;
+}
+
+// One exchange, the caller holding COMPORT. A device that falls silent during the connect must
+// not cost the wait of every exchange left in it: once one goes unanswered, the handshake
+// proves the link at once, and when that fails too the link is given up, so that nothing more
+// waits on the device and the connect ends as a lost link.
+bool exchange_holding_port(link_frame* answer, uint32_t command, const char* name, const char* text,
+                           T_ANSWER_WAIT wait, int attempts) {
+    if (request_heard(answer, command, name, text, wait, attempts))
+        return answered(*answer, wait);
+    if (g_proveAtOnce && !link_gone() && !prove_link())
+        give_up_link();
+    return false;
+}
+
 } // namespace
+
+bool device_exchange(link_frame* answer, uint32_t command, const char* name, const char* text,
+                     T_ANSWER_WAIT wait, int attempts) {
+    COMPORT.Wait();
+    const bool ok = exchange_holding_port(answer, command, name, text, wait, attempts);
+    COMPORT.Post();
+    return ok;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Connection life cycle
@@ -115,6 +168,7 @@ void TARVIK_User_SWFrm::ConnectToDevice() {
     m_micHeadValid = false;
     m_levelMonitoring = false;
     m_keepAliveDue = false;
+    const ProvedAtOnce silenceFoundAtOnce;
     set_default_port(PortChoice->GetSelection());
     OutdateMemoryControls();
     ShowConnectLabel(wxT("Fetching settings..."));
@@ -127,11 +181,19 @@ void TARVIK_User_SWFrm::ConnectToDevice() {
         return;
     write_setting_done();
 
-    m_activePreset = get_active_preset();
-    UpdatePresets();
-    UpdateType(static_cast<_T_HW_TYPE>(get_hw_type()));
+    // Each step below may find the link lost (the device may also be unplugged while the
+    // report is open); the connect then ends there, after the one lost-link box.
+    const int activePreset = get_active_preset();
     if (LinkDown())
         return;
+    m_activePreset = activePreset;
+    UpdatePresets();
+    if (LinkDown())
+        return;
+    const int hwType = get_hw_type();
+    if (LinkDown())
+        return;
+    UpdateType(static_cast<_T_HW_TYPE>(hwType));
     m_levelPhase = 0;
     m_levelShown = 0.0f;
     ConnectButton->SetLabel(wxT("Disconnect"));
@@ -140,6 +202,8 @@ void TARVIK_User_SWFrm::ConnectToDevice() {
     RunScript("buffer_on");
     RunScript("monitoring_on");
     AutoSyncIfEnabled();
+    if (LinkDown())
+        return;
     UpdateCapsulePic();
     LinkDown();
 }
@@ -170,16 +234,16 @@ void TARVIK_User_SWFrm::PresetFromDevice(int preset) {
         // Validation changes the text in place: it gets a buffer of its own.
         char value[sizeof(answer.payload.text)];
         COMPORT.Wait();
-        const bool answered =
-            request_frame(&answer, CMD_READ_FILE, path.c_str(), "", WAIT_BY_NAME_ANSWER, ATTEMPTS);
-        if (answered) {
+        const bool read = exchange_holding_port(&answer, CMD_READ_FILE, path.c_str(), "",
+                                                WAIT_BY_NAME_ANSWER, ATTEMPTS);
+        if (read) {
             copy_text(value, sizeof(value), frame_text(&answer).c_str());
         } else {
             write_setting_missadd(setting, preset, backup_settings[setting]);
             copy_text(value, sizeof(value), backup_settings[setting]);
         }
         write_setting_value(setting, preset, value);
-        MarkMissing(setting, preset, !answered);
+        MarkMissing(setting, preset, !read);
         COMPORT.Post();
     }
 }
@@ -226,13 +290,11 @@ void TARVIK_User_SWFrm::PollTimerTimer(wxTimerEvent& WXUNUSED(event)) {
 // The keep-alive proves the link again without touching its permission level.
 bool TARVIK_User_SWFrm::KeepAlive() {
     COMPORT.Wait();
-    const int level = auth_level;
-    const int linked = establish_link();
-    auth_level = level;
+    const bool linked = prove_link();
     COMPORT.Post();
     if (linked)
         m_keepAliveDue = false;
-    return linked != 0;
+    return linked;
 }
 
 void TARVIK_User_SWFrm::LinkLost() {
@@ -269,14 +331,11 @@ bool TARVIK_User_SWFrm::PollRequest(link_frame* answer, uint32_t command, const 
                                     const char* text, T_ANSWER_WAIT wait) {
     if (m_keepAliveDue)
         return false;
-    // A frame of the name is an answer, even when it is not the command the caller requires.
-    const T_ANSWER_WAIT heard = wait == WAIT_BY_NAME_ANSWER ? WAIT_BY_NAME : wait;
-    if (!request_frame(answer, command, name, text, heard, ATTEMPTS)) {
-        m_keepAliveDue = true;
-        CallAfter(&TARVIK_User_SWFrm::ProveLink);
-        return false;
-    }
-    return wait != WAIT_BY_NAME_ANSWER || answer->command == CMD_ANSWER;
+    if (request_heard(answer, command, name, text, wait, ATTEMPTS))
+        return answered(*answer, wait);
+    m_keepAliveDue = true;
+    CallAfter(&TARVIK_User_SWFrm::ProveLink);
+    return false;
 }
 
 // Reads one status file, holding the port lock for its one exchange.

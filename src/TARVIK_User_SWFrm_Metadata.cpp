@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "MetaDataDlg.h"
 #include "protocol.h"
@@ -79,7 +80,7 @@ std::string next_run(const std::string& description, size_t taken, size_t i) {
 
 // The description goes back in runs as long as a stored value: each piece takes what the
 // previous ones left, and pieces past its end are emptied.
-void store_record(const BWF_META_DATA& meta, int preset) {
+void store_description(const BWF_META_DATA& meta, int preset) {
     const std::string description = field_text(meta.description);
     size_t taken = 0;
     for (size_t i = 0; i < PIECE_COUNT; ++i) {
@@ -91,12 +92,44 @@ void store_record(const BWF_META_DATA& meta, int preset) {
             set_value(piece, preset, "");
         }
     }
-    set_value(SETTING_REC_META_ORIGINATOR, preset, field_text(meta.originator).c_str());
-    set_value(SETTING_REC_META_CC, preset, field_text(meta.countryCode).c_str());
-    set_value(SETTING_REC_META_OOO, preset, field_text(meta.organisationCode).c_str());
 }
 
 } // namespace
+
+// What Ok stores and writes. A field that still shows the default put in place of a value the
+// device did not give at this connect is not the device's text: it is stored and written over
+// that text only once the user has changed it. The description is one field over five
+// settings: while one of them holds such a default and the user left it, none is repacked.
+void TARVIK_User_SWFrm::StoreMetaData(const BWF_META_DATA& meta, const BWF_META_DATA& shown) {
+    const int preset = m_activePreset;
+    const auto left_alone = [&](const std::string& now, const std::string& before, int first,
+                                int last) {
+        bool missing = false;
+        for (int s = first; s <= last; ++s) {
+            if (now != before)
+                MarkMissing(s, preset, false);
+            missing = missing || IsMissing(s);
+        }
+        return missing;
+    };
+    if (!left_alone(field_text(meta.description), field_text(shown.description),
+                    SETTING_REC_META_DESCRIPTION0, SETTING_REC_META_DESCRIPTION4))
+        store_description(meta, preset);
+    const std::tuple<T_SETTING_ELEMENTS, std::string, std::string> fields[] = {
+        {SETTING_REC_META_ORIGINATOR, field_text(meta.originator), field_text(shown.originator)},
+        {SETTING_REC_META_CC, field_text(meta.countryCode), field_text(shown.countryCode)},
+        {SETTING_REC_META_OOO, field_text(meta.organisationCode),
+         field_text(shown.organisationCode)},
+    };
+    for (const auto& [setting, now, before] : fields)
+        if (!left_alone(now, before, setting, setting))
+            set_value(setting, preset, now.c_str());
+    if (!m_connected)
+        return;
+    for (int s = SETTING_REC_META_DESCRIPTION0; s <= SETTING_REC_META_OOO; ++s)
+        if (!IsMissing(s))
+            SettingToDevice(static_cast<T_SETTING_ELEMENTS>(s));
+}
 
 void TARVIK_User_SWFrm::MetaDataBtnClick(wxCommandEvent& WXUNUSED(event)) {
     const int preset = m_activePreset;
@@ -105,16 +138,12 @@ void TARVIK_User_SWFrm::MetaDataBtnClick(wxCommandEvent& WXUNUSED(event)) {
     read_serial_number(meta.serialNumber);
     fill_record(meta, preset);
 
+    const BWF_META_DATA shown = meta;
     auto* dialog = new MetaDataDlg(this, &meta, 1, wxT("BWF Metadata"), wxDefaultPosition,
                                    wxDefaultSize, wxCAPTION);
     dialog->ShowModal();
     // Ok in an editable dialog is the only way out that leaves the record editable.
-    if (meta.editable) {
-        store_record(meta, preset);
-        if (m_connected) {
-            for (int s = SETTING_REC_META_DESCRIPTION0; s <= SETTING_REC_META_OOO; ++s)
-                SettingToDevice(static_cast<T_SETTING_ELEMENTS>(s));
-        }
-    }
+    if (meta.editable)
+        StoreMetaData(meta, shown);
     dialog->Destroy();
 }

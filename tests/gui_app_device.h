@@ -74,6 +74,10 @@ inline std::string label(TARVIK_User_SWFrm* window, const char* name) {
     return text ? text->GetLabel().ToStdString() : std::string();
 }
 
+// The frames of a connect to a device in its default state that answers every one: the
+// handshake, 860 setting reads and the rest of the sequence, the clock included.
+constexpr size_t CONNECT_FRAMES = 879;
+
 // The main window beside a simulated device in its default state, listed as the only port.
 // The level and port-list timers are stopped: tests give the ticks they need.
 class DeviceWindowTest : public testing::Test {

@@ -4,11 +4,13 @@
 
 #include <cstring>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include <wx/stopwatch.h>
 
+#include "default_state.h"
 #include "protocol.h"
 #include "simdevice.h"
 #include "utils.h"
@@ -338,6 +340,67 @@ TEST_F(MetaDataButton, EmptyDescriptionEmptiesAllFivePieces) {
     for (int s = SETTING_REC_META_DESCRIPTION0; s <= SETTING_REC_META_DESCRIPTION4; ++s)
         EXPECT_EQ(stored(s), "") << s;
     EXPECT_EQ(sent_after_serial().front(), write_of(43, ""));
+}
+
+// Two values of preset 1 go unanswered at the connect, so the dialog shows their defaults. Ok
+// writes such a value over the device's text only once the user has changed its field; the
+// description is not repacked over the device's pieces while it is left as shown.
+TEST_F(MetaDataButton, OkWritesAValueMissedAtTheConnectOnlyOnceItsFieldIsChanged) {
+    probe->connected() = false;
+    close_port();
+    sim::load_default_state(device);
+    const auto file = [](int setting) {
+        return "/tarvik/settings/1/" + std::string(settings_mapping[setting].name);
+    };
+    device.set_file(file(SETTING_REC_FILE_FORMAT), "BWF");
+    device.set_file(file(SETTING_REC_META_DESCRIPTION0), "Take one");
+    device.set_file(file(SETTING_REC_META_DESCRIPTION1), "and two");
+    device.set_file(file(SETTING_REC_META_ORIGINATOR), "Jane Roe");
+    const std::set<std::string> missed = {file(SETTING_REC_META_DESCRIPTION1),
+                                          file(SETTING_REC_META_ORIGINATOR)};
+    device.set_responder([&](const sim::Frame& f) -> std::optional<sim::Replies> {
+        if (f.command == sim::READ_FILE && missed.count(f.name))
+            return sim::Replies{};
+        return std::nullopt;
+    });
+    probe->clickConnect(true);
+    ASSERT_TRUE(probe->connected());
+    probe->pollTimer()->Stop();
+    EXPECT_EQ(guitest::take_dialogs().size(), 1u); // the report of the two
+    device.set_responder({});
+
+    // Left as shown: neither default is written, the description's pieces stay as read.
+    const Shown shown = press(press_button("OkBtn"));
+    EXPECT_EQ(shown.description, wxT("Take one"));
+    EXPECT_EQ(shown.originator, wxT("oVk default originator"));
+    const std::vector<std::string> unchanged = {
+        write_of(43, "Take one"), write_of(45, ""),   write_of(46, ""),
+        write_of(47, ""),         write_of(49, "CC"), write_of(50, "OOO"),
+    };
+    EXPECT_EQ(sent_after_serial(), unchanged);
+    EXPECT_EQ(device.file(file(SETTING_REC_META_DESCRIPTION1)), "and two");
+    EXPECT_EQ(device.file(file(SETTING_REC_META_ORIGINATOR)), "Jane Roe");
+
+    // One letter added to the description: all five pieces go out, from the new text.
+    press([](wxDialog* dialog) {
+        edit(dialog, "DescEdit")->AppendText(wxT("!"));
+        click(dialog, "OkBtn");
+    });
+    const std::vector<std::string> described = {
+        write_of(43, "Take one!"), write_of(44, ""),   write_of(45, ""),    write_of(46, ""),
+        write_of(47, ""),          write_of(49, "CC"), write_of(50, "OOO"),
+    };
+    EXPECT_EQ(sent_after_serial(), described);
+    EXPECT_EQ(device.file(file(SETTING_REC_META_ORIGINATOR)), "Jane Roe");
+
+    // The originator changed: now it is the user's text, written and kept from then on.
+    press([](wxDialog* dialog) {
+        edit(dialog, "OriginEdit")->SetValue(wxT("John Doe"));
+        click(dialog, "OkBtn");
+    });
+    EXPECT_EQ(device.file(file(SETTING_REC_META_ORIGINATOR)), "John Doe");
+    press(press_button("OkBtn"));
+    EXPECT_EQ(sent_after_serial().size(), 8u);
 }
 
 TEST_F(MetaDataButton, WithoutLinkOkStoresButSendsNothing) {
