@@ -1,17 +1,14 @@
 #include "GtkLook.h"
 
 #include <algorithm>
-#include <memory>
 #include <utility>
 #include <vector>
 
 #include <gtk/gtk.h>
 #include <wx/anybutton.h>
 #include <wx/app.h>
-#include <wx/apptrait.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
-#include <wx/evtloop.h>
 #include <wx/panel.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
@@ -222,16 +219,33 @@ void mark_painted(GdkFrameClock*, gpointer painted) {
     *static_cast<bool*>(painted) = true;
 }
 
-// GTK lays out and paints on its frame clock's next frame: runs the event loop until that
-// frame is painted, letting only paint and layout events in (input waits for the event loop).
-// A frame that never comes ends the wait after half a second.
+// Holds back the toolkit's own queued events (CallAfter among them) for its length.
+class PendingEventsHeld {
+  public:
+    PendingEventsHeld() { wxTheApp->SuspendProcessingOfPendingEvents(); }
+    ~PendingEventsHeld() { wxTheApp->ResumeProcessingOfPendingEvents(); }
+    PendingEventsHeld(const PendingEventsHeld&) = delete;
+    PendingEventsHeld& operator=(const PendingEventsHeld&) = delete;
+};
+
+// GTK paints a frame by handing each window an expose event through the event handler. While a
+// frame is painted between two steps of a blocking sequence, only those get through: every
+// other event (input, a close request) waits, in its order, for the event loop.
+void pass_expose_only(GdkEvent* event, gpointer held) {
+    if (event->type == GDK_EXPOSE)
+        gtk_main_do_event(event);
+    else
+        static_cast<std::vector<GdkEvent*>*>(held)->push_back(gdk_event_copy(event));
+}
+
+void pass_all(GdkEvent* event, gpointer) {
+    gtk_main_do_event(event);
+}
+
+// GTK lays out and paints on its frame clock's next frame: runs the main context until that
+// frame is painted, letting nothing else run. A frame that never comes ends the wait after
+// half a second.
 void paint_next_frame(wxWindow* window) {
-    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-    std::unique_ptr<wxEventLoopBase> outsideLoop; // called before the event loop runs
-    if (!loop) {
-        outsideLoop.reset(wxTheApp->GetTraits()->CreateEventLoop());
-        loop = outsideLoop.get();
-    }
     GtkWidget* widget = window->GetHandle();
     GdkFrameClock* clock = gtk_widget_get_frame_clock(widget);
     bool painted = false;
@@ -239,13 +253,24 @@ void paint_next_frame(wxWindow* window) {
         g_signal_connect(clock, "after-paint", G_CALLBACK(mark_painted), &painted);
     window->Refresh();
     gdk_frame_clock_request_phase(clock, GDK_FRAME_CLOCK_PHASE_PAINT);
+    const PendingEventsHeld pending;
+    std::vector<GdkEvent*> held;
+    gdk_event_handler_set(pass_expose_only, &held, nullptr);
     const wxStopWatch waited;
     while (!painted && waited.Time() < 500) {
-        loop->YieldFor(wxEVT_CATEGORY_UI);
-        if (!painted)
+        // As the toolkit's own yield does: its idle source (idle events, delayed deletes)
+        // goes before each pass, and comes back with the next event loop.
+        wxTheApp->EventsPending();
+        if (!g_main_context_iteration(nullptr, FALSE))
             wxMilliSleep(1);
     }
+    gdk_event_handler_set(pass_all, nullptr, nullptr);
     g_signal_handler_disconnect(clock, handler);
+    for (GdkEvent* event : held) {
+        gdk_event_put(event);
+        gdk_event_free(event);
+    }
+    wxWakeUpIdle();
     gdk_display_flush(gtk_widget_get_display(widget));
 }
 

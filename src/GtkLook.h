@@ -22,8 +22,9 @@ void adapt(wxTopLevelWindow* window);
 // window manager's frame: the area holds the panels of the window whole.
 void fit_client_area(wxTopLevelWindow* window);
 
-// Paints what changed in the window now, during a step that blocks the event loop. Timers are
-// held off meanwhile (a yield would run their handlers) and clicks wait for the event loop.
+// Paints what changed in the window now, during a step that blocks the event loop. Nothing
+// else runs meanwhile: timers are held off (a yield would run their handlers), and input, close
+// requests and queued calls wait for the event loop.
 void repaint_now(wxWindow* window, std::initializer_list<wxTimer*> timers);
 
 } // namespace gtk_look

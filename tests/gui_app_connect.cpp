@@ -1,8 +1,11 @@
 // Connecting to and disconnecting from the simulated device through the connect toggle.
 #include "gui_app_device.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include "ovk_cfg.h"
 #include "sim_testing.h"
@@ -254,6 +257,41 @@ TEST_F(ConnectTest, ClosingWhileConnectedDisconnectsOnce) {
     EXPECT_EQ(count(frames, [](auto& f) { return is_script(f, "monitoring_off"); }), 1u);
     EXPECT_EQ(count(frames, [](auto& f) { return is_script(f, "buffer_off"); }), 1u);
     EXPECT_EQ(frames.size(), 2u) << describe(frames);
+    EXPECT_LT(serial_device, 0);
+}
+
+// The window manager asks the window to close while the connect blocks in a slow handshake.
+// The request waits until the connect has ended; then the normal close runs, and nothing
+// touches the window once it is gone.
+TEST_F(ConnectTest, CloseRequestedDuringTheConnectTakesEffectAfterIt) {
+    const unsigned long xWindow = guitest::x_window(window);
+    std::atomic<bool> asked{false};
+    device.set_responder([&, xWindow](const sim::Frame& f) -> std::optional<sim::Replies> {
+        if (f.command != sim::LOOPBACK || asked.exchange(true))
+            return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        guitest::request_close(xWindow);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+        return device.default_replies(f);
+    });
+    bool destroyed = false;
+    window->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
+        destroyed = destroyed || event.GetEventObject() == window;
+        event.Skip();
+    });
+    connect();
+    ASSERT_TRUE(asked);
+    const size_t connected = device.frames().size();
+    EXPECT_EQ(connected, CONNECT_FRAMES) << describe(device.frames());
+
+    for (int i = 0; i < 100 && !destroyed; ++i)
+        guitest::pump(10);
+    ASSERT_TRUE(destroyed);
+    window = nullptr;
+    const auto frames = device.frames();
+    ASSERT_EQ(frames.size(), connected + 2) << describe(frames);
+    EXPECT_TRUE(is_script(frames[connected], "monitoring_off"));
+    EXPECT_TRUE(is_script(frames[connected + 1], "buffer_off"));
     EXPECT_LT(serial_device, 0);
 }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <sstream>
 
@@ -364,13 +365,38 @@ TEST_F(LookTest, WindowTooSmallForItsPanelsGrowsToHoldThem) {
     expect_drawn_whole(window);
 }
 
-// The connect sequence relies on no timer handler running during its steps.
-TEST_F(LookTest, RepaintDuringABlockingStepRunsNoTimer) {
+// The connect sequence relies on nothing but painting running during its steps: no timer, no
+// queued call, and no close request, which would destroy the window under it. They all run
+// once the event loop does.
+TEST_F(LookTest, RepaintDuringABlockingStepRunsNothingButPainting) {
     start();
     wxTimer timer;
     int ticks = 0;
     timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { ++ticks; });
     timer.Start(1);
+    int calls = 0;
+    window->CallAfter([&] { ++calls; });
+    // Close requests are counted and refused until the test ends; the handler outlives it.
+    struct Closes {
+        int seen = 0;
+        bool refused = true;
+    };
+    const auto closes = std::make_shared<Closes>();
+    window->Bind(wxEVT_CLOSE_WINDOW, [closes](wxCloseEvent& close) {
+        if (!closes->refused)
+            return close.Skip();
+        ++closes->seen;
+        close.Veto();
+    });
+    int idles = 0;
+    const auto idle = [&](wxIdleEvent& event) {
+        ++idles;
+        event.Skip();
+    };
+    wxTheApp->Bind(wxEVT_IDLE, idle);
+    wxWakeUpIdle();
+    guitest::request_close(guitest::x_window(window));
+    wxMilliSleep(50); // the request is on its way to the program's X connection
     const wxStopWatch watch;
     for (int i = 0; i < 5; ++i) {
         probe->connectButton()->SetLabel(i % 2 ? wxT("Waiting for device") : wxT("Connect"));
@@ -379,10 +405,17 @@ TEST_F(LookTest, RepaintDuringABlockingStepRunsNoTimer) {
     // What a repaint adds to the connect sequence (it waits for GTK's next painted frame).
     std::printf("repaint of the connect toggle: %.1f ms on average\n", watch.Time() / 5.0);
     EXPECT_EQ(ticks, 0);
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(closes->seen, 0);
+    EXPECT_EQ(idles, 0);
+    wxTheApp->Unbind(wxEVT_IDLE, idle);
     EXPECT_TRUE(timer.IsRunning());
     EXPECT_EQ(timer.GetInterval(), 1);
-    guitest::pump(50);
+    guitest::pump(100);
     EXPECT_GT(ticks, 0);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(closes->seen, 1);
+    closes->refused = false;
 }
 
 TEST_F(LookTest, ConnectLabelsShowDuringTheBlockingSteps) {

@@ -14,6 +14,8 @@
 #include <wx/dialog.h>
 #include <wx/string.h>
 
+class wxWindow;
+
 namespace guitest {
 
 struct DialogSeen {
@@ -38,6 +40,13 @@ void set_dialog_opened(std::function<void(wxDialog*)> hook);
 // Runs the event loop for about the given time: timers fire, pending events and delayed
 // destruction are processed.
 void pump(int milliseconds);
+
+// The X window of a shown top-level window, for request_close.
+unsigned long x_window(wxWindow* window);
+
+// Asks for the window to close as a window manager does (the WM_DELETE_WINDOW message), over an
+// X connection of its own: any thread may ask, also while the program blocks.
+void request_close(unsigned long xWindow);
 
 // The temporary folder that HOME and XDG_DATA_HOME point into for this run.
 std::string temp_home();

@@ -14,9 +14,12 @@
 #include <wx/msgdlg.h>
 #include <wx/stopwatch.h>
 #include <wx/utils.h>
+#include <wx/window.h>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
 
 namespace guitest {
 namespace {
@@ -114,6 +117,28 @@ void pump(int milliseconds) {
         wxTheApp->ProcessIdle();
         wxMilliSleep(1);
     } while (watch.Time() < milliseconds);
+}
+
+unsigned long x_window(wxWindow* window) {
+    return GDK_WINDOW_XID(gtk_widget_get_window(window->GetHandle()));
+}
+
+void request_close(unsigned long xWindow) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        ADD_FAILURE() << "no X display to send the close request on";
+        return;
+    }
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = xWindow;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, xWindow, False, NoEventMask, &event);
+    XSync(display, False);
+    XCloseDisplay(display);
 }
 
 std::string temp_home() {
