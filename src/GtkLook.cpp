@@ -242,6 +242,14 @@ void pass_all(GdkEvent* event, gpointer) {
     gtk_main_do_event(event);
 }
 
+// Puts events taken off the queue back at its end, in their order.
+void put_back(const std::vector<GdkEvent*>& events) {
+    for (GdkEvent* event : events) {
+        gdk_event_put(event);
+        gdk_event_free(event);
+    }
+}
+
 // GTK lays out and paints on its frame clock's next frame: runs the main context until that
 // frame is painted, letting nothing else run. A frame that never comes ends the wait after
 // half a second.
@@ -266,10 +274,7 @@ void paint_next_frame(wxWindow* window) {
     }
     gdk_event_handler_set(pass_all, nullptr, nullptr);
     g_signal_handler_disconnect(clock, handler);
-    for (GdkEvent* event : held) {
-        gdk_event_put(event);
-        gdk_event_free(event);
-    }
+    put_back(held);
     wxWakeUpIdle();
     gdk_display_flush(gtk_widget_get_display(widget));
 }
@@ -282,6 +287,24 @@ void repaint_now(wxWindow* window, std::initializer_list<wxTimer*> timers) {
         return;
     const TimersHeldOff held(timers);
     paint_next_frame(window);
+}
+
+bool take_close_request(wxWindow* window) {
+    GdkWindow* target = gtk_widget_get_window(window->GetHandle());
+    if (!target)
+        return false;
+    bool asked = false;
+    std::vector<GdkEvent*> others;
+    while (GdkEvent* event = gdk_display_get_event(gdk_window_get_display(target))) {
+        if (event->type == GDK_DELETE && event->any.window == target) {
+            asked = true;
+            gdk_event_free(event);
+        } else {
+            others.push_back(event);
+        }
+    }
+    put_back(others);
+    return asked;
 }
 
 } // namespace gtk_look

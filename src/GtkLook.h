@@ -27,4 +27,10 @@ void fit_client_area(wxTopLevelWindow* window);
 // requests and queued calls wait for the event loop.
 void repaint_now(wxWindow* window, std::initializer_list<wxTimer*> timers);
 
+// Takes the close requests for the window (a window manager's close) out of the events waiting
+// for the event loop, and puts the others back in their order; true when there was one. Runs no
+// handler. A blocking sequence that opens a dialog calls it first: the toolkit drops a close
+// request for another window that reaches a modal dialog's event loop.
+bool take_close_request(wxWindow* window);
+
 } // namespace gtk_look

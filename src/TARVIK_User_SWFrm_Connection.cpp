@@ -7,6 +7,7 @@
 #include <string>
 
 #include <wx/datetime.h>
+#include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 
 #include "GtkLook.h"
@@ -119,6 +120,26 @@ bool exchange_holding_port(link_frame* answer, uint32_t command, const char* nam
     return false;
 }
 
+// A close request waiting when a dialog of the connect opens would be lost in the dialog's event
+// loop: it is taken before, and carried out once the connect has ended.
+class CloseRequestKept : public wxModalDialogHook {
+  public:
+    explicit CloseRequestKept(wxWindow* window) : m_window(window) { Register(); }
+    ~CloseRequestKept() override { Unregister(); }
+    bool asked() const { return m_asked; }
+
+  protected:
+    int Enter(wxDialog*) override {
+        m_asked = gtk_look::take_close_request(m_window) || m_asked;
+        return wxID_NONE;
+    }
+    void Exit(wxDialog*) override {}
+
+  private:
+    wxWindow* m_window;
+    bool m_asked = false;
+};
+
 } // namespace
 
 bool device_exchange(link_frame* answer, uint32_t command, const char* name, const char* text,
@@ -136,10 +157,18 @@ void TARVIK_User_SWFrm::ConnectButtonClick(wxCommandEvent& event) {
     auto* toggle = dynamic_cast<wxToggleButton*>(event.GetEventObject());
     if (!toggle)
         toggle = ConnectButton;
-    if (toggle->GetValue())
-        ConnectToDevice();
-    else
+    if (!toggle->GetValue()) {
         DisconnectFromDevice();
+        return;
+    }
+    bool closeAsked = false;
+    {
+        const CloseRequestKept kept(this);
+        ConnectToDevice();
+        closeAsked = kept.asked();
+    }
+    if (closeAsked)
+        Close();
 }
 
 void TARVIK_User_SWFrm::ConnectToDevice() {

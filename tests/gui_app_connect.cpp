@@ -261,38 +261,62 @@ TEST_F(ConnectTest, ClosingWhileConnectedDisconnectsOnce) {
 }
 
 // The window manager asks the window to close while the connect blocks in a slow handshake.
-// The request waits until the connect has ended; then the normal close runs, and nothing
-// touches the window once it is gone.
-TEST_F(ConnectTest, CloseRequestedDuringTheConnectTakesEffectAfterIt) {
-    const unsigned long xWindow = guitest::x_window(window);
-    std::atomic<bool> asked{false};
-    device.set_responder([&, xWindow](const sim::Frame& f) -> std::optional<sim::Replies> {
-        if (f.command != sim::LOOPBACK || asked.exchange(true))
-            return std::nullopt;
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        guitest::request_close(xWindow);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-        return device.default_replies(f);
-    });
-    bool destroyed = false;
-    window->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
-        destroyed = destroyed || event.GetEventObject() == window;
-        event.Skip();
-    });
-    connect();
-    ASSERT_TRUE(asked);
-    const size_t connected = device.frames().size();
-    EXPECT_EQ(connected, CONNECT_FRAMES) << describe(device.frames());
+// The request waits until the connect has ended, also past a dialog the connect opens; then the
+// normal close runs, and nothing touches the window once it is gone.
+class CloseDuringConnectTest : public ConnectTest {
+  protected:
+    void close_during_connect(bool withReport) {
+        const unsigned long xWindow = guitest::x_window(window);
+        const std::string reported = setting_file(3, SETTING_REC_SAMPLE_RATE);
+        std::atomic<bool> asked{false};
+        device.set_responder([&, xWindow](const sim::Frame& f) -> std::optional<sim::Replies> {
+            // A frame of the read's name that is no answer: reported, without a wait.
+            if (withReport && is_read(f, reported))
+                return sim::Replies{
+                    sim::encode(sim::Frame::with_number(sim::LOOPBACK_WAIT, f.name, 0))};
+            if (f.command != sim::LOOPBACK || asked.exchange(true))
+                return std::nullopt;
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            guitest::request_close(xWindow);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+            return device.default_replies(f);
+        });
+        // The report runs for real, with its own event loop.
+        guitest::set_modal_action([](wxDialog* dialog) {
+            guitest::pump(200);
+            dialog->Close();
+        });
+        bool destroyed = false;
+        window->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
+            destroyed = destroyed || event.GetEventObject() == window;
+            event.Skip();
+        });
+        probe->clickConnect(true);
+        probe->pollTimer()->Stop(); // the window is not deleted before the event loop runs
+        guitest::clear_modal_action();
+        ASSERT_TRUE(asked);
+        EXPECT_EQ(guitest::take_dialogs().size(), withReport ? 1u : 0u);
 
-    for (int i = 0; i < 100 && !destroyed; ++i)
-        guitest::pump(10);
-    ASSERT_TRUE(destroyed);
-    window = nullptr;
-    const auto frames = device.frames();
-    ASSERT_EQ(frames.size(), connected + 2) << describe(frames);
-    EXPECT_TRUE(is_script(frames[connected], "monitoring_off"));
-    EXPECT_TRUE(is_script(frames[connected + 1], "buffer_off"));
-    EXPECT_LT(serial_device, 0);
+        for (int i = 0; i < 100 && !destroyed; ++i)
+            guitest::pump(10);
+        ASSERT_TRUE(destroyed);
+        window = nullptr;
+        // The whole connect, then the close's disconnect.
+        const auto frames = device.frames();
+        ASSERT_EQ(frames.size(), CONNECT_FRAMES + 2) << describe(frames);
+        EXPECT_TRUE(is_read(frames[CONNECT_FRAMES - 1], "/tarvik/mics/current_mic"));
+        EXPECT_TRUE(is_script(frames[CONNECT_FRAMES], "monitoring_off"));
+        EXPECT_TRUE(is_script(frames[CONNECT_FRAMES + 1], "buffer_off"));
+        EXPECT_LT(serial_device, 0);
+    }
+};
+
+TEST_F(CloseDuringConnectTest, TakesEffectAfterIt) {
+    close_during_connect(false);
+}
+
+TEST_F(CloseDuringConnectTest, TakesEffectAfterItsReport) {
+    close_during_connect(true);
 }
 
 } // namespace
