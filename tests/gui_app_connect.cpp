@@ -308,6 +308,7 @@ class CloseDuringConnectTest : public ConnectTest {
         EXPECT_TRUE(is_script(frames[CONNECT_FRAMES], "monitoring_off"));
         EXPECT_TRUE(is_script(frames[CONNECT_FRAMES + 1], "buffer_off"));
         EXPECT_LT(serial_device, 0);
+        device.set_responder({}); // it refers to this function's locals
     }
 };
 

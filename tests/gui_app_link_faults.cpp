@@ -111,6 +111,7 @@ TEST_F(LinkFaultTest, DeviceFallingSilentInTheConnectIsALostLinkAfterTwoWaits) {
                     static_cast<long long>(
                         std::chrono::duration_cast<std::chrono::milliseconds>(silentFor).count()));
     }
+    device.set_responder({}); // it refers to this test's locals
 }
 
 // A device that misses one exchange of the connect but answers the handshake costs that one
